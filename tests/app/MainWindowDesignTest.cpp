@@ -1,0 +1,139 @@
+// The main window as built: controls, places, tab order, starting values.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <cmath>
+
+#include "app/MyProgressBar.h"
+#include "app/Window1.h"
+#include "platform/SerialControl.h"
+
+namespace {
+
+QRect designRect(const app::Window1& w, int left, int top, int width, int height) {
+  const double s = w.DesignScale();
+  return QRect(int(std::lround(left * s)), int(std::lround(top * s)), int(std::lround(width * s)),
+               int(std::lround(height * s)));
+}
+
+TEST(MainWindowDesign, controlsAreCreatedInDesignOrderWithTheirNames) {
+  app::Window1 w;
+  QStringList names;
+  for (QObject* child : w.centralWidget()->children())
+    if (child->isWidgetType()) names << child->objectName();
+  EXPECT_EQ(names, QStringList({"Label1", "SerialPortMenu", "StatusField", "Label2", "PushButton1",
+                                "PushButton2", "Trace", "MyProgressBar1", "CallsignText", "Label3"}));
+  ASSERT_NE(w.Serial1(), nullptr);
+  EXPECT_EQ(w.Serial1()->objectName(), "Serial1");
+  EXPECT_FALSE(w.Serial1()->isOpen());
+}
+
+TEST(MainWindowDesign, controlsStandAtTheirDesignPlaces) {
+  app::Window1 w;
+  EXPECT_EQ(w.Label1()->geometry(), designRect(w, 26, 14, 186, 20));
+  EXPECT_EQ(w.SerialPortMenu()->geometry(), designRect(w, 27, 39, 162, 20));
+  EXPECT_EQ(w.StatusField()->geometry(), designRect(w, 26, 121, 300, 100));
+  EXPECT_EQ(w.Label2()->geometry(), designRect(w, 18, 77, 324, 32));
+  EXPECT_EQ(w.PushButton1()->geometry(), designRect(w, 26, 256, 108, 20));
+  EXPECT_EQ(w.PushButton2()->geometry(), designRect(w, 246, 256, 80, 20));
+  EXPECT_EQ(w.Trace()->geometry(), designRect(w, 162, 256, 65, 20));
+  EXPECT_EQ(w.MyProgressBar1()->geometry(), designRect(w, 26, 229, 302, 19));
+  EXPECT_EQ(w.CallsignText()->geometry(), designRect(w, 217, 38, 109, 22));
+  EXPECT_EQ(w.Label3()->geometry(), designRect(w, 217, 14, 109, 20));
+  EXPECT_EQ(w.centralWidget()->size(), designRect(w, 0, 0, 353, 296).size());
+}
+
+TEST(MainWindowDesign, noTwoControlsOverlap) {
+  app::Window1 w;
+  QList<QWidget*> widgets;
+  for (QObject* child : w.centralWidget()->children())
+    if (auto* widget = qobject_cast<QWidget*>(child)) widgets << widget;
+  for (int i = 0; i < widgets.size(); ++i)
+    for (int j = i + 1; j < widgets.size(); ++j)
+      EXPECT_FALSE(widgets[i]->geometry().intersects(widgets[j]->geometry()))
+          << widgets[i]->objectName().toStdString() << " / " << widgets[j]->objectName().toStdString();
+}
+
+TEST(MainWindowDesign, startsWithDesignTextsAndValues) {
+  app::Window1 w;
+  EXPECT_EQ(w.windowTitle(), "Kestrune ADIF Utility");
+  EXPECT_EQ(w.Label1()->text(), "Select serial port:");
+  EXPECT_EQ(w.Label3()->text(), "Callsign:");
+  EXPECT_EQ(w.Label2()->text(),
+            "Connect a keyboard to Kestrune device and press ALT-L then press A or R to begin ADIF export.");
+  EXPECT_TRUE(w.Label2()->wordWrap());
+  EXPECT_EQ(w.PushButton1()->text(), "Save to File");
+  EXPECT_EQ(w.PushButton2()->text(), "Clear");
+  EXPECT_EQ(w.Trace()->text(), "Trace");
+  EXPECT_FALSE(w.PushButton1()->isEnabled());
+  EXPECT_FALSE(w.PushButton2()->isEnabled());
+  EXPECT_FALSE(w.Trace()->isChecked());
+  EXPECT_EQ(w.SerialPortMenu()->count(), 0);
+  EXPECT_TRUE(w.StatusField()->toPlainText().isEmpty());
+  EXPECT_TRUE(w.StatusField()->isReadOnly());
+  EXPECT_EQ(w.StatusField()->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+  EXPECT_TRUE(w.CallsignText()->text().isEmpty());
+  EXPECT_EQ(w.CallsignText()->maxLength(), 32767);  // Qt's own ceiling; no limit of ours
+  EXPECT_EQ(w.MyProgressBar1()->Value, 0);
+  EXPECT_EQ(w.MyProgressBar1()->Maximum, 100);
+}
+
+TEST(MainWindowDesign, buildingRunsNoHandler) {
+  app::Window1 w;
+  EXPECT_TRUE(w.m_CallText.isEmpty());
+  EXPECT_EQ(w.m_Port, 0);
+  EXPECT_TRUE(w.m_PortName.isEmpty());
+  EXPECT_FALSE(w.m_Startup);
+  EXPECT_TRUE(w.ADIFData().isEmpty());
+  EXPECT_FALSE(w.DownloadStart());
+}
+
+TEST(MainWindowDesign, tabVisitsStatusButtonsTraceAndCallsignOnly) {
+  app::Window1 w;
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  w.activateWindow();
+  w.StatusField()->setFocus();
+  QStringList visited;
+  for (int i = 0; i < 5; ++i) {
+    visited << QApplication::focusWidget()->objectName();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  }
+  EXPECT_EQ(visited, QStringList({"StatusField", "PushButton1", "PushButton2", "Trace", "CallsignText"}));
+  EXPECT_EQ(QApplication::focusWidget()->objectName(), "StatusField");
+}
+
+TEST(MainWindowDesign, windowHasAFixedSizeAndNoZoom) {
+  app::Window1 w;
+  EXPECT_EQ(w.minimumSize(), w.maximumSize());
+  EXPECT_FALSE(w.windowFlags() & Qt::WindowMaximizeButtonHint);
+  EXPECT_TRUE(w.windowFlags() & Qt::WindowMinimizeButtonHint);
+  EXPECT_TRUE(w.windowFlags() & Qt::WindowCloseButtonHint);
+}
+
+TEST(MainWindowDesign, typingIntoTheStatusAreaChangesNothing) {
+  app::Window1 w;
+  w.show();
+  w.StatusField()->setFocus();
+  QTest::keyClicks(w.StatusField(), "hello");
+  EXPECT_TRUE(w.StatusField()->toPlainText().isEmpty());
+}
+
+TEST(MainWindowDesign, everyTextFitsItsControl) {
+  app::Window1 w;
+  const QFontMetrics fm(w.font());
+  EXPECT_LE(fm.horizontalAdvance(w.Label1()->text()), w.Label1()->width());
+  EXPECT_LE(fm.horizontalAdvance(w.Label3()->text()), w.Label3()->width());
+  EXPECT_LE(fm.height(), w.Label1()->height());
+  EXPECT_LE(w.Label2()->heightForWidth(w.Label2()->width()), w.Label2()->height());
+  EXPECT_LE(fm.horizontalAdvance(w.PushButton1()->text()) + 8, w.PushButton1()->width());
+  EXPECT_LE(fm.horizontalAdvance(w.Trace()->text()) + 20, w.Trace()->width());
+}
+
+}  // namespace

@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "capture/SaveExport.h"
+
+namespace {
+
+const QDateTime kWhen(QDate(2017, 5, 6), QTime(14, 3, 9));
+
+// A device that takes the first `room` bytes and then fails, like a full disk.
+class FullDevice : public QIODevice {
+ public:
+  explicit FullDevice(qint64 room) : room_(room) { open(QIODevice::WriteOnly); }
+ protected:
+  qint64 readData(char*, qint64) override { return -1; }
+  qint64 writeData(const char*, qint64 len) override {
+    if (room_ <= 0) {
+      setErrorString("No space left on device");
+      return -1;
+    }
+    const qint64 n = std::min(len, room_);
+    room_ -= n;
+    return n;
+  }
+ private:
+  qint64 room_;
+};
+
+TEST(SaveExport, defaultNameAndHeaderCarryTheSameSecond) {
+  EXPECT_EQ(capture::DefaultFileName(kWhen), "ZVK20170506T140309.ADI");
+  EXPECT_EQ(capture::HeaderLine(kWhen), "Generated on 2017-05-06 at 14:03:09");
+  const QDateTime midnight(QDate(2017, 12, 31), QTime(0, 0, 0));
+  EXPECT_EQ(capture::DefaultFileName(midnight), "ZVK20171231T000000.ADI");
+}
+
+TEST(SaveExport, writeFailureReportsTheDevicesReason) {
+  FullDevice device(10);
+  QString error;
+  EXPECT_FALSE(capture::WriteExport(device, kWhen, "Log<EOH><EOR>", &error));
+  EXPECT_EQ(error, "No space left on device");
+}
+
+TEST(SaveExport, fileHoldsHeaderLineThenTheBytesAsHeld) {
+  QTemporaryDir dir;
+  const QString path = QDir(dir.path()).filePath("out.ADI");
+  QByteArray data("Log<EOH>\r\n<X:3>\x00\xff\r<EOR>\r\n", 22);
+  QString error;
+  ASSERT_TRUE(capture::WriteExportFile(path, kWhen, data, &error)) << error.toStdString();
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  EXPECT_EQ(f.readAll(), "Generated on 2017-05-06 at 14:03:09\n" + data);
+}
+
+TEST(SaveExport, savingReplacesAnExistingFileWhole) {
+  QTemporaryDir dir;
+  const QString path = QDir(dir.path()).filePath("out.ADI");
+  QString error;
+  ASSERT_TRUE(capture::WriteExportFile(path, kWhen, QByteArray(5000, 'x'), &error));
+  ASSERT_TRUE(capture::WriteExportFile(path, kWhen, "short", &error));
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  EXPECT_EQ(f.readAll(), "Generated on 2017-05-06 at 14:03:09\nshort");
+}
+
+TEST(SaveExport, unwritableTargetNamesTheFileAndTheReason) {
+  QTemporaryDir dir;
+  const QString path = QDir(dir.path()).filePath("no/such/folder/out.ADI");
+  QString error;
+  EXPECT_FALSE(capture::WriteExportFile(path, kWhen, "data", &error));
+  EXPECT_TRUE(error.contains(QDir::toNativeSeparators(path))) << error.toStdString();
+  EXPECT_TRUE(error.contains(": ")) << error.toStdString();
+}
+
+}  // namespace
