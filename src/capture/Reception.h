@@ -46,6 +46,17 @@ class ExportReception {
 
   QByteArray ADIFData;         // the export being received or last received
   bool DownloadStart = false;  // true while Downloading
+
+ private:
+  // One pass over the buffered bytes; true when it consumed any.
+  bool HandleBuffered(platform::ByteSource& serial, ReceptionView& view);
+  // Whether buffered bytes can be taken now (Downloading, or a whole header waits).
+  bool CanTakeBuffered(const platform::ByteSource& serial) const;
+  bool BeginExport(platform::ByteSource& serial, ReceptionView& view);
+  bool ContinueExport(platform::ByteSource& serial, ReceptionView& view);
+  void FinishExport(ReceptionView& view);
+
+  bool inFirstYield_ = false;  // a Begin is waiting in its yield
 };
 
 }  // namespace capture

@@ -48,7 +48,14 @@ class SerialControl : public QObject, public ByteSource {
 
  private:
   void onError(QSerialPort::SerialPortError error);
+  // Closes a port that failed while open and tells the listeners, once.
+  void dropLostPort(quint64 session);
+
   QSerialPort* port_;
+  QString location_;
+  QString error_;          // why the last Open failed or the port was lost
+  quint64 session_ = 0;    // counts Opens, so a late loss never closes a newer port
+  bool losing_ = false;    // a loss of the current port is being handled
   bool requestToSend_ = false;
 };
 

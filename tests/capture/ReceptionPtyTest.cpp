@@ -1,0 +1,116 @@
+// Reception fed by the real serial control on a pseudo-terminal.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QSignalSpy>
+
+#include "ReceptionFakes.h"
+#include "capture/Reception.h"
+#include "platform/SerialControl.h"
+#include "support/PtyPair.h"
+
+using testsupport::PtyPair;
+using testsupport::RecordingView;
+using testsupport::waitFor;
+
+namespace {
+
+QByteArray AdifText(qsizetype length) {
+  const QByteArray record = "<CALL:5>DL1AB<QSO_DATE:8>20240102<EOR>\r\n";
+  QByteArray text;
+  while (text.size() < length) text += record;
+  text.truncate(length);
+  return text;
+}
+
+class ReceptionPtyTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(pty.ok());
+    serial.setPort(pty.portPath());
+    ASSERT_TRUE(serial.Open()) << serial.errorString().toStdString();
+    QObject::connect(&serial, &platform::SerialControl::DataAvailable,
+                     [this] { reception.Serial1_DataAvailable(serial, view); });
+    view.onYield = [this](int yield) {
+      QCoreApplication::processEvents();
+      if (duringYield) duringYield(yield);
+    };
+  }
+
+  PtyPair pty;
+  platform::SerialControl serial;
+  capture::ExportReception reception;
+  RecordingView view;
+  std::function<void(int)> duringYield;
+};
+
+TEST_F(ReceptionPtyTest, exportInThreeBurstsIsReceived) {
+  QSignalSpy available(&serial, &platform::SerialControl::DataAvailable);
+  const QByteArray text = AdifText(480);
+
+  ASSERT_TRUE(pty.write("xy{48"));
+  ASSERT_TRUE(waitFor([&] { return available.count() >= 1 && serial.bytesAvailable() == 5; }));
+  EXPECT_FALSE(reception.DownloadStart);
+  EXPECT_TRUE(view.status.isEmpty());
+
+  ASSERT_TRUE(pty.write("0}[" + text.first(200)));
+  ASSERT_TRUE(waitFor([&] { return reception.ADIFData.size() == 200; }));
+  EXPECT_TRUE(reception.DownloadStart);
+  EXPECT_EQ(view.maximum, 480);
+
+  ASSERT_TRUE(pty.write(text.sliced(200) + "]"));
+  ASSERT_TRUE(waitFor([&] { return view.completions == 1; }));
+  EXPECT_EQ(reception.ADIFData, text);
+  EXPECT_FALSE(reception.DownloadStart);
+  EXPECT_EQ(view.value, 0);
+  EXPECT_EQ(view.enables, 1);
+  EXPECT_EQ(view.status, "Beginning Export...\nExport Complete!");
+}
+
+TEST_F(ReceptionPtyTest, endMarkerArrivingDuringFirstYieldIsNotLeftUnread) {
+  duringYield = [this](int yield) {
+    if (yield != 1) return;
+    ASSERT_TRUE(pty.write("<EOR>]"));
+    // Bytes reach the port's buffer inside the handler; no later event comes.
+    ASSERT_TRUE(waitFor([&] { return serial.bytesAvailable() == 6; }));
+  };
+  ASSERT_TRUE(pty.write("{9}<A:1>x"));
+  ASSERT_TRUE(waitFor([&] { return view.completions == 1; }));
+  EXPECT_EQ(reception.ADIFData, "<A:1>x<EOR>");
+  EXPECT_FALSE(reception.DownloadStart);
+  EXPECT_EQ(serial.bytesAvailable(), 0);
+}
+
+TEST_F(ReceptionPtyTest, longExportInManyReadsArrivesExactly) {
+  view.trace = true;
+  const QByteArray text = AdifText(256 * 1024);
+  ASSERT_TRUE(pty.write("{262144}"));
+  for (qsizetype at = 0; at < text.size(); at += 1024) {
+    ASSERT_TRUE(pty.write(text.sliced(at, 1024)));
+    ASSERT_TRUE(waitFor([&] { return reception.ADIFData.size() == at + 1024; }));
+    ASSERT_EQ(view.value, at + 1024);
+  }
+  ASSERT_TRUE(pty.write("]"));
+  ASSERT_TRUE(waitFor([&] { return view.completions == 1; }));
+  EXPECT_EQ(reception.ADIFData, text);
+  EXPECT_EQ(view.status, capture::ExportReception::FormatForTrace(text) + "\nExport Complete!");
+}
+
+TEST_F(ReceptionPtyTest, lostPortMidExportStaysDownloading) {
+  QSignalSpy lost(&serial, &platform::SerialControl::PortLost);
+  ASSERT_TRUE(pty.write("{20}<A:1>x"));
+  ASSERT_TRUE(waitFor([&] { return reception.DownloadStart; }));
+  pty.closeMaster();
+  ASSERT_TRUE(waitFor([&] { return lost.count() == 1; }));
+  EXPECT_TRUE(reception.DownloadStart);
+  EXPECT_EQ(reception.ADIFData, "<A:1>x");
+
+  PtyPair second;
+  serial.setPort(second.portPath());
+  ASSERT_TRUE(serial.Open());
+  ASSERT_TRUE(second.write("<EOR>]"));
+  ASSERT_TRUE(waitFor([&] { return view.completions == 1; }));
+  EXPECT_EQ(reception.ADIFData, "<A:1>x<EOR>");
+}
+
+}  // namespace

@@ -1,0 +1,178 @@
+#include <gtest/gtest.h>
+
+#include <QSerialPortInfo>
+#include <QSignalSpy>
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include "platform/PortList.h"
+#include "platform/SerialControl.h"
+#include "support/PtyPair.h"
+
+using platform::SerialControl;
+using testsupport::PtyPair;
+using testsupport::waitFor;
+
+namespace {
+
+class SerialControlTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(pty.ok());
+    serial.setPort(pty.portPath());
+  }
+
+  PtyPair pty;
+  SerialControl serial;
+};
+
+TEST_F(SerialControlTest, opensAPseudoTerminalAt9600EightNoneOne) {
+  ASSERT_TRUE(serial.Open()) << serial.errorString().toStdString();
+  EXPECT_TRUE(serial.isOpen());
+  EXPECT_EQ(serial.port(), pty.portPath());
+
+  // The line settings live with the terminal: read them through a second handle.
+  const int fd = ::open(pty.portPath().toLocal8Bit().constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
+  ASSERT_GE(fd, 0);
+  termios tio{};
+  ASSERT_EQ(::tcgetattr(fd, &tio), 0);
+  ::close(fd);
+  EXPECT_EQ(::cfgetispeed(&tio), speed_t(B9600));
+  EXPECT_EQ(tio.c_cflag & CSIZE, tcflag_t(CS8));
+  EXPECT_EQ(tio.c_cflag & (PARENB | CSTOPB | CRTSCTS), tcflag_t(0));
+  EXPECT_EQ(tio.c_iflag & (IXON | IXOFF), tcflag_t(0));
+}
+
+TEST_F(SerialControlTest, modemLinesNeverStopAPortFromOpening) {
+  serial.setRequestToSend(true);
+  ASSERT_TRUE(serial.Open()) << serial.errorString().toStdString();
+  serial.setRequestToSend(false);
+  EXPECT_TRUE(serial.isOpen());
+  EXPECT_TRUE(serial.errorString().isEmpty());
+}
+
+TEST_F(SerialControlTest, dataAvailableFiresAndLookAheadLeavesTheBytes) {
+  QSignalSpy available(&serial, &SerialControl::DataAvailable);
+  ASSERT_TRUE(serial.Open());
+  ASSERT_TRUE(pty.write("{12}<EOR>\r\n"));
+  ASSERT_TRUE(waitFor([&] { return serial.bytesAvailable() == 11; }));
+  EXPECT_GE(available.count(), 1);
+
+  EXPECT_EQ(serial.LookAhead(), "{12}<EOR>\r\n");
+  EXPECT_EQ(serial.LookAhead(), "{12}<EOR>\r\n");
+  EXPECT_EQ(serial.bytesAvailable(), 11);
+
+  EXPECT_EQ(serial.ReadAll(), "{12}<EOR>\r\n");
+  EXPECT_EQ(serial.bytesAvailable(), 0);
+  EXPECT_EQ(serial.LookAhead(), "");
+  EXPECT_EQ(serial.ReadAll(), "");
+}
+
+TEST_F(SerialControlTest, everyByteValueArrivesUnchanged) {
+  ASSERT_TRUE(serial.Open());
+  QByteArray all;
+  for (int c = 0; c < 256; ++c) all += char(c);
+  ASSERT_TRUE(pty.write(all));
+  QByteArray got;
+  ASSERT_TRUE(waitFor([&] {
+    got += serial.ReadAll();
+    return got.size() >= all.size();
+  }));
+  EXPECT_EQ(got, all);
+}
+
+TEST_F(SerialControlTest, closedPeerLosesThePortOnceAndClosesIt) {
+  QSignalSpy lost(&serial, &SerialControl::PortLost);
+  QSignalSpy available(&serial, &SerialControl::DataAvailable);
+  auto* port = serial.findChild<QSerialPort*>();
+  ASSERT_NE(port, nullptr);
+  QSignalSpy portErrors(port, &QSerialPort::errorOccurred);
+  ASSERT_TRUE(serial.Open());
+  pty.closeMaster();
+  ASSERT_TRUE(waitFor([&] { return lost.count() >= 1; }));
+  EXPECT_FALSE(serial.isOpen());
+  EXPECT_EQ(lost.takeFirst().at(0).toString(), pty.portPath());
+  EXPECT_EQ(serial.errorString(), QStringLiteral("The device hung up the line"));
+
+  // Nothing keeps reporting once the port is closed: a hung-up line left open
+  // would raise a read error on every pass of the event loop.
+  const auto readErrors = [&] {
+    qsizetype count = 0;
+    for (const auto& args : portErrors) {
+      const auto error = args.at(0).value<QSerialPort::SerialPortError>();
+      count += error == QSerialPort::ReadError || error == QSerialPort::ResourceError;
+    }
+    return count;
+  };
+  const qsizetype errorsAtLoss = readErrors();
+  waitFor([] { return false; }, 300);
+  EXPECT_GE(errorsAtLoss, 1);
+  EXPECT_LE(errorsAtLoss, 50);
+  EXPECT_EQ(readErrors(), errorsAtLoss);
+  EXPECT_EQ(lost.count(), 0);
+  EXPECT_EQ(available.count(), 0);
+  EXPECT_EQ(serial.bytesAvailable(), 0);
+  EXPECT_EQ(serial.ReadAll(), "");
+}
+
+TEST_F(SerialControlTest, reopensOnANewPortAfterALoss) {
+  QSignalSpy lost(&serial, &SerialControl::PortLost);
+  ASSERT_TRUE(serial.Open());
+  pty.closeMaster();
+  ASSERT_TRUE(waitFor([&] { return lost.count() == 1; }));
+
+  PtyPair second;
+  ASSERT_TRUE(second.ok());
+  serial.setPort(second.portPath());
+  ASSERT_TRUE(serial.Open()) << serial.errorString().toStdString();
+  ASSERT_TRUE(second.write("hello"));
+  ASSERT_TRUE(waitFor([&] { return serial.bytesAvailable() == 5; }));
+  EXPECT_EQ(serial.ReadAll(), "hello");
+  EXPECT_EQ(lost.count(), 1);
+}
+
+TEST_F(SerialControlTest, openingAgainReopensAndClosingTwiceIsHarmless) {
+  serial.Close();
+  ASSERT_TRUE(serial.Open());
+  ASSERT_TRUE(serial.Open());
+  EXPECT_TRUE(serial.isOpen());
+  serial.Close();
+  serial.Close();
+  EXPECT_FALSE(serial.isOpen());
+  ASSERT_TRUE(serial.Open());
+  ASSERT_TRUE(pty.write("x"));
+  EXPECT_TRUE(waitFor([&] { return serial.bytesAvailable() == 1; }));
+}
+
+TEST(SerialControlOpen, missingPortFailsWithTheSystemReason) {
+  SerialControl serial;
+  serial.setPort(QStringLiteral("/dev/kestrune-no-such-port"));
+  EXPECT_FALSE(serial.Open());
+  EXPECT_FALSE(serial.isOpen());
+  EXPECT_FALSE(serial.errorString().isEmpty());
+  EXPECT_NE(serial.errorString(), QStringLiteral("Unknown error"));
+  EXPECT_EQ(serial.LookAhead(), "");
+  EXPECT_EQ(serial.bytesAvailable(), 0);
+}
+
+TEST(PortList, listsTheSystemPortsUnlessATestReplacesThem) {
+  platform::SetPortSourceForTesting([] {
+    return QList<platform::SerialPortEntry>{{"pty-a", "/dev/pts/90"}, {"pty-b", "/dev/pts/91"}};
+  });
+  const auto replaced = platform::SystemSerialPorts();
+  ASSERT_EQ(replaced.size(), 2);
+  EXPECT_EQ(replaced[1].name, "pty-b");
+  EXPECT_EQ(replaced[1].location, "/dev/pts/91");
+
+  platform::SetPortSourceForTesting({});
+  const auto system = platform::SystemSerialPorts();
+  const auto infos = QSerialPortInfo::availablePorts();
+  ASSERT_EQ(system.size(), infos.size());
+  for (qsizetype i = 0; i < system.size(); ++i) {
+    EXPECT_EQ(system[i].name, infos[i].portName());
+    EXPECT_EQ(system[i].location, infos[i].systemLocation());
+  }
+}
+
+}  // namespace
