@@ -26,16 +26,19 @@ class AboutWindow : public QWidget {
  protected:
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   AboutWindow();
   void Event_Open();
+  bool pressClaimed_ = false;
 };
 
 // The product picture "zvk.png" from the resources, cached for the run once a
 // load succeeds; a null pixmap when it cannot be loaded (tried again next time).
 QPixmap x_zvk();
-// Tests: where the picture is loaded from, and how many loads were tried.
+// Tests: where the picture is loaded from (empty: the resource), how many loads
+// were tried, and a fresh start (empty cache, count 0).
 void SetPictureResourceForTesting(const QString& path);
 int PictureLoadCountForTesting();
 void ResetPictureCacheForTesting();
