@@ -68,7 +68,7 @@ class Window1 : public QMainWindow, private capture::ReceptionView {
   bool AboutMenu_Action();
 
   // Record completion of ADIFData with m_CallText.
-  void AddFields();
+  void AddFields() override;
 
   // Status area contents as bytes (Latin-1), as reception wrote them.
   QByteArray StatusBytes() const;
