@@ -1,10 +1,118 @@
-// Placeholder until the status area editing commands land.
+// Editing commands on the status area: select all, copy, cut, paste, delete.
+// They change only the shown text, its selection and the clipboard; the
+// received export (ADIFData) is never touched here.
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QTextCursor>
+
 #include "app/Window1.h"
+#include "platform/Dialogs.h"
 
 namespace app {
+namespace {
 
-bool Window1::StatusField_KeyDown(const QString&, bool) { return false; }
-bool Window1::StatusField_MouseDown(bool) { return false; }
-bool Window1::Event_KeyDown(const QString&, bool) { return false; }
+// Letters compare ignoring case, so the same keys with Shift held act too.
+bool isKey(const QString& key, char16_t letter) {
+  return key.size() == 1 && key.front().toLower() == QChar(letter);
+}
+
+// SelText = text: the selection (or nothing, at the cursor) becomes `text`.
+// The area is read-only for typing, not for the program.
+void replaceSelection(QPlainTextEdit* area, const QString& text) {
+  QTextCursor cursor = area->textCursor();
+  cursor.beginEditBlock();
+  cursor.removeSelectedText();
+  if (!text.isEmpty()) cursor.insertText(text);
+  cursor.endEditBlock();
+  area->setTextCursor(cursor);
+}
+
+bool hasSelection(const QPlainTextEdit* area) { return area->textCursor().hasSelection(); }
+
+bool clipboardHasText() {
+  const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+  return data && data->hasText();
+}
+
+QString clipboardText() { return QGuiApplication::clipboard()->text(); }
+
+void cut(QPlainTextEdit* area) {
+  area->copy();
+  replaceSelection(area, QString());
+}
+
+}  // namespace
+
+// Ctrl with a letter while the status area has the focus; every Ctrl key is
+// consumed, acted on or not.
+bool Window1::StatusField_KeyDown(const QString& key, bool commandKey) {
+  if (!commandKey) return false;
+  if (isKey(key, u'a'))
+    statusField_->selectAll();
+  else if (isKey(key, u'c'))
+    statusField_->copy();
+  else if (isKey(key, u'x'))
+    cut(statusField_);
+  else if (isKey(key, u'v'))
+    replaceSelection(statusField_, clipboardText());
+  return true;
+}
+
+// The right-click menu. Its enabled flags describe the moment of the click.
+bool Window1::StatusField_MouseDown(bool contextualClick) {
+  if (!contextualClick) return false;
+  QMenu menu(this);
+  statusField_->setFocus(Qt::MouseFocusReason);
+
+  auto* copy = new QAction(QStringLiteral("Copy"), &menu);
+  auto* cutItem = new QAction(QStringLiteral("Cut"), &menu);
+  auto* erase = new QAction(QStringLiteral("Delete"), &menu);
+  auto* paste = new QAction(QStringLiteral("Paste"), &menu);
+  auto* selectAll = new QAction(QStringLiteral("Select All"), &menu);
+
+  paste->setEnabled(clipboardHasText());
+  selectAll->setEnabled(!statusField_->document()->isEmpty());
+  const bool selected = hasSelection(statusField_);
+  copy->setEnabled(selected);
+  cutItem->setEnabled(selected);
+  erase->setEnabled(selected);
+
+  menu.addAction(cutItem);
+  menu.addAction(copy);
+  menu.addAction(paste);
+  menu.addAction(erase);
+  menu.addSeparator();
+  menu.addAction(selectAll);
+
+  QAction* chosen = platform::PopUp(menu);
+  if (chosen == copy)
+    statusField_->copy();
+  else if (chosen == cutItem)
+    cut(statusField_);
+  else if (chosen == erase)
+    replaceSelection(statusField_, QString());
+  else if (chosen == paste)
+    replaceSelection(statusField_, clipboardText());  // read now, not at the click
+  else if (chosen == selectAll)
+    statusField_->selectAll();
+  return true;
+}
+
+// The window's own keys: Ctrl with a, c or x acts on the status area whichever
+// control has the focus. There is no paste here, and no key is ever consumed.
+bool Window1::Event_KeyDown(const QString& key, bool menuShortcutKey) {
+  if (!menuShortcutKey) return false;
+  if (isKey(key, u'a'))
+    statusField_->selectAll();
+  else if (isKey(key, u'c'))
+    statusField_->copy();
+  else if (isKey(key, u'x'))
+    cut(statusField_);
+  return false;
+}
 
 }  // namespace app
