@@ -194,6 +194,12 @@ void Window1::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
+// Keys that reach the window itself, with no control holding the focus.
+void Window1::keyPressEvent(QKeyEvent* event) {
+  Event_KeyDown(keyText(event), event->modifiers() & Qt::ControlModifier);
+  QMainWindow::keyPressEvent(event);
+}
+
 bool Window1::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);

@@ -84,6 +84,7 @@ class Window1 : public QMainWindow, private capture::ReceptionView {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:

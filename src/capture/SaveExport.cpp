@@ -26,9 +26,24 @@ QByteArray HeaderLine(const QDateTime& when) {
          ":" + Format(t.second(), "00");
 }
 
+namespace {
+
+// A device may take part of a write; only a refusal is a failure.
+bool writeAll(QIODevice& device, const QByteArray& bytes) {
+  qsizetype done = 0;
+  while (done < bytes.size()) {
+    const qint64 n = device.write(bytes.constData() + done, bytes.size() - done);
+    if (n <= 0) return false;
+    done += n;
+  }
+  return true;
+}
+
+}  // namespace
+
 bool WriteExport(QIODevice& device, const QDateTime& when, const QByteArray& data, QString* error) {
   const QByteArray head = HeaderLine(when) + platform::EndOfLine.toByteArray();
-  if (device.write(head) != head.size() || device.write(data) != data.size()) {
+  if (!writeAll(device, head) || !writeAll(device, data)) {
     if (error) *error = device.errorString();
     return false;
   }

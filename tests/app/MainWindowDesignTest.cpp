@@ -13,6 +13,7 @@
 #include "app/MyProgressBar.h"
 #include "app/Window1.h"
 #include "platform/SerialControl.h"
+#include "support/QtPrinters.h"
 
 namespace {
 
@@ -96,6 +97,8 @@ TEST(MainWindowDesign, buildingRunsNoHandler) {
 
 TEST(MainWindowDesign, tabVisitsStatusButtonsTraceAndCallsignOnly) {
   app::Window1 w;
+  w.PushButton1()->setEnabled(true);  // disabled buttons are skipped, as they should be
+  w.PushButton2()->setEnabled(true);
   w.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
   w.activateWindow();

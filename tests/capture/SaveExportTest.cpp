@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 
 #include "capture/SaveExport.h"
+#include "support/QtPrinters.h"
 
 namespace {
 

@@ -13,6 +13,7 @@
 
 #include "app/Window1.h"
 #include "platform/PortList.h"
+#include "support/QtPrinters.h"
 
 namespace testsupport {
 
