@@ -3,6 +3,8 @@
 
 #include <QCoreApplication>
 #include <QSignalSpy>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "ReceptionFakes.h"
 #include "capture/Reception.h"
@@ -28,7 +30,7 @@ class ReceptionPtyTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(pty.ok());
     serial.setPort(pty.portPath());
-    ASSERT_TRUE(serial.Open()) << serial.errorString().toStdString();
+    ASSERT_TRUE(serial.Open()) << (serial.port() + ": " + serial.errorString()).toStdString();
     QObject::connect(&serial, &platform::SerialControl::DataAvailable,
                      [this] { reception.Serial1_DataAvailable(serial, view); });
     view.onYield = [this](int yield) {
@@ -100,6 +102,9 @@ TEST_F(ReceptionPtyTest, lostPortMidExportStaysDownloading) {
   QSignalSpy lost(&serial, &platform::SerialControl::PortLost);
   ASSERT_TRUE(pty.write("{20}<A:1>x"));
   ASSERT_TRUE(waitFor([&] { return reception.DownloadStart; }));
+  // Keep the pty's number taken until the port's lock file is gone, so that a
+  // test running in parallel cannot take the number while it is still locked.
+  const int hold = ::open(pty.portPath().toLocal8Bit().constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
   pty.closeMaster();
   ASSERT_TRUE(waitFor([&] { return lost.count() == 1; }));
   EXPECT_TRUE(reception.DownloadStart);
@@ -107,10 +112,12 @@ TEST_F(ReceptionPtyTest, lostPortMidExportStaysDownloading) {
 
   PtyPair second;
   serial.setPort(second.portPath());
-  ASSERT_TRUE(serial.Open());
+  ASSERT_TRUE(serial.Open()) << (serial.port() + ": " + serial.errorString()).toStdString();
   ASSERT_TRUE(second.write("<EOR>]"));
   ASSERT_TRUE(waitFor([&] { return view.completions == 1; }));
   EXPECT_EQ(reception.ADIFData, "<A:1>x<EOR>");
+  serial.Close();  // before the second pair goes
+  if (hold >= 0) ::close(hold);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <QSerialPortInfo>
 #include <QSignalSpy>
+#include <memory>
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -16,19 +17,43 @@ using testsupport::waitFor;
 
 namespace {
 
+// Keeps a pseudo-terminal's number taken while it lives. QSerialPort locks a
+// port with a file named after it, removed just after the port closes; when
+// the master is gone, closing the port would free the number a moment before
+// the lock goes, and a test running in parallel could take the number then.
+class SlaveHold {
+ public:
+  explicit SlaveHold(const QString& path)
+      : fd_(::open(path.toLocal8Bit().constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK)) {}
+  ~SlaveHold() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  SlaveHold(const SlaveHold&) = delete;
+  SlaveHold& operator=(const SlaveHold&) = delete;
+
+ private:
+  int fd_;
+};
+
 class SerialControlTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(pty.ok());
     serial.setPort(pty.portPath());
   }
+  // The device goes away, as a pulled cable does.
+  void pullCable() {
+    hold = std::make_unique<SlaveHold>(pty.portPath());
+    pty.closeMaster();
+  }
 
   PtyPair pty;
+  std::unique_ptr<SlaveHold> hold;
   SerialControl serial;
 };
 
 TEST_F(SerialControlTest, opensAPseudoTerminalAt9600EightNoneOne) {
-  ASSERT_TRUE(serial.Open()) << serial.errorString().toStdString();
+  ASSERT_TRUE(serial.Open()) << (serial.port() + ": " + serial.errorString()).toStdString();
   EXPECT_TRUE(serial.isOpen());
   EXPECT_EQ(serial.port(), pty.portPath());
 
@@ -46,7 +71,7 @@ TEST_F(SerialControlTest, opensAPseudoTerminalAt9600EightNoneOne) {
 
 TEST_F(SerialControlTest, modemLinesNeverStopAPortFromOpening) {
   serial.setRequestToSend(true);
-  ASSERT_TRUE(serial.Open()) << serial.errorString().toStdString();
+  ASSERT_TRUE(serial.Open()) << (serial.port() + ": " + serial.errorString()).toStdString();
   serial.setRequestToSend(false);
   EXPECT_TRUE(serial.isOpen());
   EXPECT_TRUE(serial.errorString().isEmpty());
@@ -54,7 +79,7 @@ TEST_F(SerialControlTest, modemLinesNeverStopAPortFromOpening) {
 
 TEST_F(SerialControlTest, dataAvailableFiresAndLookAheadLeavesTheBytes) {
   QSignalSpy available(&serial, &SerialControl::DataAvailable);
-  ASSERT_TRUE(serial.Open());
+  ASSERT_TRUE(serial.Open()) << (serial.port() + ": " + serial.errorString()).toStdString();
   ASSERT_TRUE(pty.write("{12}<EOR>\r\n"));
   ASSERT_TRUE(waitFor([&] { return serial.bytesAvailable() == 11; }));
   EXPECT_GE(available.count(), 1);
@@ -70,7 +95,7 @@ TEST_F(SerialControlTest, dataAvailableFiresAndLookAheadLeavesTheBytes) {
 }
 
 TEST_F(SerialControlTest, everyByteValueArrivesUnchanged) {
-  ASSERT_TRUE(serial.Open());
+  ASSERT_TRUE(serial.Open()) << (serial.port() + ": " + serial.errorString()).toStdString();
   QByteArray all;
   for (int c = 0; c < 256; ++c) all += char(c);
   ASSERT_TRUE(pty.write(all));
@@ -88,8 +113,8 @@ TEST_F(SerialControlTest, closedPeerLosesThePortOnceAndClosesIt) {
   auto* port = serial.findChild<QSerialPort*>();
   ASSERT_NE(port, nullptr);
   QSignalSpy portErrors(port, &QSerialPort::errorOccurred);
-  ASSERT_TRUE(serial.Open());
-  pty.closeMaster();
+  ASSERT_TRUE(serial.Open()) << (serial.port() + ": " + serial.errorString()).toStdString();
+  pullCable();
   ASSERT_TRUE(waitFor([&] { return lost.count() >= 1; }));
   EXPECT_FALSE(serial.isOpen());
   EXPECT_EQ(lost.takeFirst().at(0).toString(), pty.portPath());
@@ -118,29 +143,30 @@ TEST_F(SerialControlTest, closedPeerLosesThePortOnceAndClosesIt) {
 
 TEST_F(SerialControlTest, reopensOnANewPortAfterALoss) {
   QSignalSpy lost(&serial, &SerialControl::PortLost);
-  ASSERT_TRUE(serial.Open());
-  pty.closeMaster();
+  ASSERT_TRUE(serial.Open()) << (serial.port() + ": " + serial.errorString()).toStdString();
+  pullCable();
   ASSERT_TRUE(waitFor([&] { return lost.count() == 1; }));
 
   PtyPair second;
   ASSERT_TRUE(second.ok());
   serial.setPort(second.portPath());
-  ASSERT_TRUE(serial.Open()) << serial.errorString().toStdString();
+  ASSERT_TRUE(serial.Open()) << (serial.port() + ": " + serial.errorString()).toStdString();
   ASSERT_TRUE(second.write("hello"));
   ASSERT_TRUE(waitFor([&] { return serial.bytesAvailable() == 5; }));
   EXPECT_EQ(serial.ReadAll(), "hello");
   EXPECT_EQ(lost.count(), 1);
+  serial.Close();  // before the second pair goes
 }
 
 TEST_F(SerialControlTest, openingAgainReopensAndClosingTwiceIsHarmless) {
   serial.Close();
-  ASSERT_TRUE(serial.Open());
-  ASSERT_TRUE(serial.Open());
+  ASSERT_TRUE(serial.Open()) << (serial.port() + ": " + serial.errorString()).toStdString();
+  ASSERT_TRUE(serial.Open()) << (serial.port() + ": " + serial.errorString()).toStdString();
   EXPECT_TRUE(serial.isOpen());
   serial.Close();
   serial.Close();
   EXPECT_FALSE(serial.isOpen());
-  ASSERT_TRUE(serial.Open());
+  ASSERT_TRUE(serial.Open()) << (serial.port() + ": " + serial.errorString()).toStdString();
   ASSERT_TRUE(pty.write("x"));
   EXPECT_TRUE(waitFor([&] { return serial.bytesAvailable() == 1; }));
 }
