@@ -19,9 +19,13 @@ PtyPair::PtyPair() {
     return;
   }
   path_ = QString::fromLocal8Bit(ptsname(master_));
+  slaveHold_ = ::open(ptsname(master_), O_RDONLY | O_NOCTTY | O_NONBLOCK);
 }
 
-PtyPair::~PtyPair() { closeMaster(); }
+PtyPair::~PtyPair() {
+  closeMaster();
+  if (slaveHold_ >= 0) ::close(slaveHold_);
+}
 
 bool PtyPair::write(const QByteArray& bytes) {
   const char* p = bytes.constData();

@@ -25,6 +25,10 @@ class PtyPair {
 
  private:
   int master_ = -1;
+  // Keeps the pty's number taken while the pair lives: QSerialPort's lock file
+  // for it goes a moment after the port closes, and a test running in parallel
+  // must not get the same number meanwhile.
+  int slaveHold_ = -1;
   QString path_;
 };
 
