@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "platform/Text.h"
@@ -61,7 +62,7 @@ qint64 WholePart(double value) {
   return static_cast<qint64>(value);
 }
 
-// The tag's length text: the bytes after `tagEnd` (0-based, just past the
+// The tag's length text: the bytes from `afterColon` (0-based, just past the
 // colon) up to and including the first ">" among at most `maxScan` bytes.
 struct LengthText {
   bool closed = false;      // a ">" was found within the scan
@@ -93,8 +94,8 @@ struct BandPlacement {
   QByteArrayView field = kEmptyBand;
 };
 
-BandPlacement PlaceBand(QByteArrayView record) {
-  const qsizetype p = InStr(record, kFreqTag);
+// `p` is the 1-based position of the first "<FREQ:" in the record, 0 if none.
+BandPlacement PlaceBand(QByteArrayView record, qsizetype p) {
   if (p == 0) return {};  // no frequency: the empty field goes in front
   const qsizetype afterColon = p - 1 + kFreqTag.size();
   // The length text has at most two characters before ">". A longer one (a
@@ -115,129 +116,267 @@ BandPlacement PlaceBand(QByteArrayView record) {
   return {valueStart + valueLength, BandFieldForMHz(Floor(mhz))};
 }
 
-void AppendDecimal(QByteArray& out, qsizetype number) {
-  char digits[24];
-  const std::to_chars_result r = std::to_chars(digits, digits + sizeof digits, number);
-  out.append(digits, r.ptr - digits);
+qsizetype DecimalDigits(qsizetype number) {
+  qsizetype digits = 1;
+  for (; number >= 10; number /= 10) ++digits;
+  return digits;
 }
 
-void AppendReportField(QByteArray& out, QByteArrayView tag, QByteArrayView report) {
-  out.append(tag);
-  AppendDecimal(out, report.size());
-  out.append('>');
-  out.append(report);
+char* Put(char* to, QByteArrayView bytes) {
+  if (!bytes.isEmpty()) std::memcpy(to, bytes.data(), static_cast<size_t>(bytes.size()));
+  return to + bytes.size();
 }
 
-// Appends the record with its first RST_RCVD field split in two.
-void AppendRstSent(QByteArray& out, QByteArrayView record) {
-  const qsizetype p = InStr(record, kRstRcvdTag);
-  if (p == 0) {
-    out.append(kEmptyReports);
-    out.append(record);
-    return;
+char* PutDecimal(char* to, qsizetype number) {
+  return std::to_chars(to, to + DecimalDigits(number), number).ptr;
+}
+
+// How the first RST_RCVD field of a record is rewritten: the bytes from
+// `from` up to `resume` are replaced by the two report fields.
+struct Reports {
+  bool write = true;  // false: the record's reports are left alone
+  bool tagFound = true;  // false: the fields go in front of the whole record
+  qsizetype from = 0;
+  qsizetype resume = 0;
+  bool empty = true;  // both fields empty
+  QByteArrayView received;
+  QByteArrayView sent;
+  // The end of the bytes that were read to decide this; kToRecordEnd when the
+  // reading ran into the record's end (so bytes appended there would count).
+  qsizetype examinedEnd = 0;
+};
+
+constexpr qsizetype kToRecordEnd = std::numeric_limits<qsizetype>::max();
+
+Reports NoReports(QByteArrayView record) {
+  Reports r;
+  r.write = false;
+  r.from = r.resume = r.examinedEnd = record.size();
+  return r;
+}
+
+// `tag` is the 1-based position of the first "<RST_RCVD:" in the record, 0 if none.
+Reports LocateReports(QByteArrayView record, qsizetype tag) {
+  Reports r;
+  if (tag == 0) {  // no report: both empty fields go in front
+    r.tagFound = false;
+    return r;
   }
-  const qsizetype tagStart = p - 1;
-  const LengthText length = ScanLength(record, tagStart + kRstRcvdTag.size(), 14);
-  out.append(record.first(tagStart));
+  const qsizetype tagStart = tag - 1;
+  const qsizetype afterColon = tagStart + kRstRcvdTag.size();
+  const LengthText length = ScanLength(record, afterColon, 14);
+  r.from = tagStart;
   if (!length.closed) {
-    // No ">" close enough to be this tag's: mark the record and keep every byte.
-    out.append(kEmptyReports);
-    out.append(record.sliced(tagStart));
-    return;
+    // No ">" close enough to be this tag's: mark the record in front of the
+    // tag and keep every byte.
+    r.resume = tagStart;
+    r.examinedEnd = record.size() - afterColon > 14 ? afterColon + 15 : kToRecordEnd;
+    return r;
   }
   const qsizetype reportStart = length.gtIndex + 1;
   // A length text of fourteen characters counts as 0; a negative one too.
   const qint64 announced = length.scanned >= 14 ? 0 : std::max<qint64>(length.length, 0);
-  const qsizetype reportLength =
-      static_cast<qsizetype>(std::min<qint64>(announced, record.size() - reportStart));
+  const qsizetype available = record.size() - reportStart;
+  r.examinedEnd = announced > available ? kToRecordEnd : reportStart + static_cast<qsizetype>(announced);
+  const qsizetype reportLength = static_cast<qsizetype>(std::min<qint64>(announced, available));
   const QByteArrayView report = record.sliced(reportStart, reportLength);
+  r.resume = reportStart + reportLength;
+  if (report.isEmpty()) return r;
+  r.empty = false;
   const qsizetype slash = report.indexOf('/');
-  if (report.isEmpty()) {
-    out.append(kEmptyReports);
-  } else if (slash < 0) {
-    AppendReportField(out, kRstRcvdTag, report);
-    AppendReportField(out, kRstSentTag, {});
-  } else {
-    AppendReportField(out, kRstRcvdTag, report.first(slash));
-    AppendReportField(out, kRstSentTag, report.sliced(slash + 1));
-  }
-  out.append(record.sliced(reportStart + reportLength));
+  r.received = slash < 0 ? report : report.first(slash);
+  r.sent = slash < 0 ? QByteArrayView() : report.sliced(slash + 1);
+  return r;
 }
 
-void AppendBandFromFreq(QByteArray& out, QByteArrayView record) {
-  const BandPlacement band = PlaceBand(record);
-  out.append(record.first(band.splitAt));
-  out.append(band.field);
-  out.append(record.sliced(band.splitAt));
+qsizetype ReportsSize(const Reports& r) {
+  if (!r.write) return 0;
+  if (r.empty) return kEmptyReports.size();
+  return kRstRcvdTag.size() + DecimalDigits(r.received.size()) + 1 + r.received.size() + kRstSentTag.size() +
+         DecimalDigits(r.sent.size()) + 1 + r.sent.size();
 }
 
-qsizetype DecimalDigits(qsizetype number) {
-  qsizetype digits = 1;
-  while (number >= 10) {
-    number /= 10;
-    ++digits;
-  }
-  return digits;
+char* PutReportField(char* to, QByteArrayView tag, QByteArrayView report) {
+  to = Put(to, tag);
+  to = PutDecimal(to, report.size());
+  *to++ = '>';
+  return Put(to, report);
 }
+
+char* PutReports(char* to, const Reports& r) {
+  if (!r.write) return to;
+  if (r.empty) return Put(to, kEmptyReports);
+  to = PutReportField(to, kRstRcvdTag, r.received);
+  return PutReportField(to, kRstSentTag, r.sent);
+}
+
+// A record with its band field and its report fields, when the two edits do
+// not overlap: the band goes in before the replaced stretch or after it.
+struct Edits {
+  QByteArrayView record;
+  BandPlacement band;
+  Reports reports;
+
+  qsizetype size() const {
+    return record.size() + band.field.size() + ReportsSize(reports) - (reports.resume - reports.from);
+  }
+
+  char* put(char* to) const {
+    const QByteArrayView& r = record;
+    const bool bandFirst =
+        band.splitAt < reports.from || (band.splitAt == reports.from && reports.tagFound);
+    if (bandFirst) {
+      to = Put(to, r.first(band.splitAt));
+      to = Put(to, band.field);
+      to = Put(to, r.sliced(band.splitAt, reports.from - band.splitAt));
+      to = PutReports(to, reports);
+      return Put(to, r.sliced(reports.resume));
+    }
+    to = Put(to, r.first(reports.from));
+    to = PutReports(to, reports);
+    to = Put(to, r.sliced(reports.resume, band.splitAt - reports.resume));
+    to = Put(to, band.field);
+    return Put(to, r.sliced(band.splitAt));
+  }
+};
+
+QByteArray Written(const Edits& edits) {
+  QByteArray out(edits.size(), Qt::Uninitialized);
+  edits.put(out.data());
+  return out;
+}
+
+// Whether `text` has `tag` (upper case; ASCII letter case ignored in `text`)
+// at 0-based `at`. Kept here, inline, since it runs at every "<" of an export.
+bool TagAt(QByteArrayView text, qsizetype at, QByteArrayView tag) {
+  if (text.size() - at < tag.size()) return false;
+  const char* t = text.data() + at;
+  for (qsizetype i = 0; i < tag.size(); ++i) {
+    char c = t[i];
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - ('a' - 'A'));
+    if (c != tag[i]) return false;
+  }
+  return true;
+}
+
+bool MarkerAt(const unsigned char* b) {
+  return (b[0] == '<') & ((b[1] | 0x20) == 'e') & ((b[2] | 0x20) == 'o') & ((b[3] | 0x20) == 'r') & (b[4] == '>');
+}
+
+// The number of "<EOR>" markers, ASCII case ignored. The marker cannot overlap
+// itself, so counting every match counts the separate markers. Branch-free
+// blocks of fixed length let the compiler use vector instructions.
+qsizetype CountMarkers(QByteArrayView text) {
+  const auto* b = reinterpret_cast<const unsigned char*>(text.data());
+  const qsizetype n = text.size();
+  constexpr qsizetype kBlock = 64;
+  qsizetype count = 0;
+  qsizetype i = 0;
+  for (; n - i >= kBlock + kEor.size(); i += kBlock) {
+    unsigned blockCount = 0;
+    for (qsizetype k = 0; k < kBlock; ++k) blockCount += MarkerAt(b + i + k);
+    count += blockCount;
+  }
+  for (; n - i >= kEor.size(); ++i) count += MarkerAt(b + i);
+  return count;
+}
+
+// Fills the output buffer front to back, growing it only if records turn out
+// larger than estimated.
+class Output {
+ public:
+  explicit Output(qsizetype estimate) : buffer_(estimate, Qt::Uninitialized) {}
+
+  char* room(qsizetype bytes) {
+    if (buffer_.size() - used_ < bytes) buffer_.resize(std::max(used_ + bytes, buffer_.size() + buffer_.size() / 2));
+    return buffer_.data() + used_;
+  }
+  void advance(char* end) { used_ = end - buffer_.constData(); }
+  QByteArray take() {
+    buffer_.resize(used_);  // keeps the capacity: squeezing would copy it all
+    return std::move(buffer_);
+  }
+
+ private:
+  QByteArray buffer_;
+  qsizetype used_ = 0;
+};
 
 }  // namespace
 
 QByteArray GetBandFromFreq(QByteArrayView record) {
-  QByteArray out;
-  out.reserve(record.size() + kLongestBandField);
-  AppendBandFromFreq(out, record);
-  return out;
+  return Written({record, PlaceBand(record, InStr(record, kFreqTag)), NoReports(record)});
 }
 
 QByteArray DeriveRstSent(QByteArrayView record) {
-  QByteArray out;
-  out.reserve(record.size() + kEmptyReports.size() + 2 * 20);
-  AppendRstSent(out, record);
-  return out;
+  return Written({record, {record.size(), {}}, LocateReports(record, InStr(record, kRstRcvdTag))});
 }
 
 void AddFields(QByteArray& adifData, QByteArrayView callText) {
-  const QList<QByteArrayView> pieces = platform::Split(adifData, kEor);
-  if (pieces.size() < 2) {
-    // No record at all: only the header survives.
-    const qsizetype h = InStr(adifData, kEoh);
-    adifData.truncate(h > 0 ? h - 1 + kEoh.size() : 0);
+  const QByteArrayView data(adifData);
+  const qsizetype firstEor = InStr(data, kEor) - 1;
+  // Without "<EOH>" before the first "<EOR>" there is no header, and the whole
+  // first piece is a record, so none of its tags is hidden from completion.
+  const qsizetype h = InStr(firstEor < 0 ? data : data.first(firstEor), kEoh);
+  const qsizetype headerLength = h > 0 ? h - 1 + kEoh.size() : 0;
+  if (firstEor < 0) {
+    adifData.truncate(headerLength);  // no record at all: only the header survives
     return;
   }
 
-  // Without "<EOH>" in the first piece there is no header, and the whole first
-  // piece is a record, so none of its tags is hidden from completion.
-  const QByteArrayView firstPiece = pieces.front();
-  const qsizetype h = InStr(firstPiece, kEoh);
-  const qsizetype headerLength = h > 0 ? h - 1 + kEoh.size() : 0;
-
   const QByteArrayView call = platform::Trim(callText);
   QByteArray stationField("<STATION_CALLSIGN:");
-  AppendDecimal(stationField, call.size());
-  stationField.append('>');
-  stationField.append(call);
-  stationField.append(kEor);
+  stationField += QByteArray::number(call.size());
+  stationField += '>';
+  stationField += call;
+  stationField += kEor;
 
-  // Each record grows by at most one band field, the two report fields'
-  // tags and lengths, and the station field: reserve once, never reallocate.
-  const qsizetype records = pieces.size() - 1;
-  const qsizetype reportGrowth =
-      std::max<qsizetype>(kEmptyReports.size(), 2 * kRstRcvdTag.size() + 2 * DecimalDigits(adifData.size()) + 2);
-  const qsizetype perRecord = kLongestBandField + reportGrowth + stationField.size();
-  const qsizetype lastPieceStart = pieces.back().data() - adifData.constData();
-  QByteArray out;
-  out.reserve(lastPieceStart + records * perRecord);
-  out.append(firstPiece.first(headerLength));
+  // One buffer for the whole result: the records as they are, plus what a
+  // typical record gains. Larger gains grow it; it is never rebuilt per record.
+  const qsizetype records = CountMarkers(data.sliced(firstEor));
+  const qsizetype typicalGain = kLongestBandField + kEmptyReports.size() + stationField.size();
+  Output out(data.size() + records * typicalGain);
+  out.advance(Put(out.room(headerLength), data.first(headerLength)));
 
-  QByteArray banded;  // reused: holds one record with its band field
-  for (qsizetype i = 0; i < records; ++i) {
-    const QByteArrayView record = i == 0 ? firstPiece.sliced(headerLength) : pieces[i];
-    banded.resize(0);
-    AppendBandFromFreq(banded, record);
-    AppendRstSent(out, banded);
-    out.append(stationField);
+  QByteArray banded;  // reused for the rare record whose two edits overlap
+  const char* const base = data.data();
+  const char* const end = base + data.size();
+  qsizetype start = headerLength;
+  for (;;) {
+    // One pass over the record's "<" finds its end and both tags it needs.
+    qsizetype freq = 0;
+    qsizetype rst = 0;
+    qsizetype eor = -1;
+    for (const char* p = base + start; p < end; ++p) {
+      p = static_cast<const char*>(std::memchr(p, '<', static_cast<size_t>(end - p)));
+      if (p == nullptr) break;
+      const qsizetype at = p - base;
+      if (TagAt(data, at, kEor)) {
+        eor = at;
+        break;
+      }
+      if (freq == 0 && TagAt(data, at, kFreqTag)) freq = at - start + 1;
+      else if (rst == 0 && TagAt(data, at, kRstRcvdTag)) rst = at - start + 1;
+    }
+    if (eor < 0) break;  // the tail after the last "<EOR>" is dropped
+
+    const QByteArrayView record = data.sliced(start, eor - start);
+    Edits edits{record, PlaceBand(record, freq), LocateReports(record, rst)};
+    // The band field cannot form or hide a "<RST_RCVD:" tag, so the split may
+    // read the record itself unless the band field lands among the bytes it reads.
+    const bool separate = edits.band.splitAt <= edits.reports.from ||
+                          edits.band.splitAt >= edits.reports.examinedEnd;
+    if (!separate) {
+      // Split the banded record, exactly as if done in two steps.
+      banded = Written({record, edits.band, NoReports(record)});
+      edits = {banded, {banded.size(), {}}, LocateReports(banded, InStr(banded, kRstRcvdTag))};
+    }
+    char* to = out.room(edits.size() + stationField.size());
+    to = edits.put(to);
+    out.advance(Put(to, stationField));
+    start = eor + kEor.size();
   }
-  adifData = std::move(out);
+  adifData = out.take();
 }
 
 }  // namespace capture

@@ -77,6 +77,17 @@ TEST(CompletionTest, bandIsDerivedBeforeTheReportSplit) {
             "H<EOH><RST_RCVD:0><RST_SENT:0><FREQ:8>14.074<R<BAND:3>20MST_RCVD:3>599" + kStation);
 }
 
+TEST(CompletionTest, frequencyAfterReportIsCompletedToo) {
+  EXPECT_EQ(Completed("H<EOH><RST_RCVD:7>599/579<FREQ:6>14.074<EOR>"),
+            "H<EOH><RST_RCVD:3>599<RST_SENT:3>579<FREQ:6>14.074<BAND:3>20M" + kStation);
+}
+
+TEST(CompletionTest, reportRunningToRecordEndTakesTheBandFieldAlong) {
+  // The report is read from the banded record, up to its end.
+  EXPECT_EQ(Completed("H<EOH><RST_RCVD:99>59/9<FREQ:6>14.074<EOR>"),
+            "H<EOH><RST_RCVD:2>59<RST_SENT:26>9<FREQ:6>14.074<BAND:3>20M" + kStation);
+}
+
 TEST(CompletionTest, firstPieceWithoutHeaderIsAWholeRecord) {
   EXPECT_EQ(Completed("<FREQ:6>14.074<EOR>"), "<RST_RCVD:0><RST_SENT:0><FREQ:6>14.074<BAND:3>20M" + kStation);
   // A header marker after the first record belongs to the second one.
