@@ -350,13 +350,22 @@ void AddFields(QByteArray& adifData, QByteArrayView callText) {
     for (const char* p = base + start; p < end; ++p) {
       p = static_cast<const char*>(std::memchr(p, '<', static_cast<size_t>(end - p)));
       if (p == nullptr) break;
+      if (end - p < kEor.size()) break;
       const qsizetype at = p - base;
-      if (TagAt(data, at, kEor)) {
-        eor = at;
-        break;
+      switch (p[1] | 0x20) {  // most tags are none of the three: skip them at once
+        case 'e':
+          if (TagAt(data, at, kEor)) eor = at;
+          break;
+        case 'f':
+          if (freq == 0 && TagAt(data, at, kFreqTag)) freq = at - start + 1;
+          break;
+        case 'r':
+          if (rst == 0 && TagAt(data, at, kRstRcvdTag)) rst = at - start + 1;
+          break;
+        default:
+          break;
       }
-      if (freq == 0 && TagAt(data, at, kFreqTag)) freq = at - start + 1;
-      else if (rst == 0 && TagAt(data, at, kRstRcvdTag)) rst = at - start + 1;
+      if (eor >= 0) break;
     }
     if (eor < 0) break;  // the tail after the last "<EOR>" is dropped
 
