@@ -64,16 +64,21 @@ void SerialControl::setRequestToSend(bool on) {
 }
 
 QByteArray SerialControl::LookAhead() const {
-  if (!port_->isOpen()) return {};
-  return port_->peek(port_->bytesAvailable());
+  QByteArray bytes = saved_;
+  if (port_->isOpen()) bytes += port_->peek(port_->bytesAvailable());
+  return bytes;
 }
 
 QByteArray SerialControl::ReadAll() {
-  if (!port_->isOpen()) return {};
-  return port_->readAll();
+  QByteArray bytes = std::move(saved_);
+  saved_.clear();
+  if (port_->isOpen()) bytes += port_->readAll();
+  return bytes;
 }
 
-qint64 SerialControl::bytesAvailable() const { return port_->isOpen() ? port_->bytesAvailable() : 0; }
+qint64 SerialControl::bytesAvailable() const {
+  return saved_.size() + (port_->isOpen() ? port_->bytesAvailable() : 0);
+}
 
 QString SerialControl::errorString() const { return error_; }
 
@@ -90,8 +95,12 @@ void SerialControl::onError(QSerialPort::SerialPortError error) {
 
 void SerialControl::dropLostPort(quint64 session) {
   if (session != session_ || !port_->isOpen()) return;
+  // Bytes that came in before the line went are still the device's data:
+  // closing would drop them, so they are kept for the next read.
+  saved_ += port_->readAll();
   Close();
   Q_EMIT PortLost(location_);
+  if (!saved_.isEmpty()) Q_EMIT DataAvailable();
 }
 
 }  // namespace platform

@@ -53,6 +53,7 @@ class SerialControl : public QObject, public ByteSource {
 
   QSerialPort* port_;
   QString location_;
+  QByteArray saved_;       // received before the port was lost, not read yet
   QString error_;          // why the last Open failed or the port was lost
   quint64 session_ = 0;    // counts Opens, so a late loss never closes a newer port
   bool losing_ = false;    // a loss of the current port is being handled

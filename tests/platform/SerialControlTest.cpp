@@ -201,4 +201,19 @@ TEST(PortList, listsTheSystemPortsUnlessATestReplacesThem) {
   }
 }
 
+TEST_F(SerialControlTest, bytesUnreadWhenThePortIsLostAreStillDelivered) {
+  ASSERT_TRUE(serial.Open());
+  QSignalSpy data(&serial, &SerialControl::DataAvailable);
+  QSignalSpy lost(&serial, &SerialControl::PortLost);
+  ASSERT_TRUE(pty.write("<EOR>]"));
+  ASSERT_TRUE(waitFor([&] { return serial.bytesAvailable() == 6; }));
+  pullCable();
+  ASSERT_TRUE(waitFor([&] { return lost.count() == 1; }));
+  EXPECT_FALSE(serial.isOpen());
+  EXPECT_GE(data.count(), 2);  // told again, after the loss
+  EXPECT_EQ(serial.LookAhead(), "<EOR>]");
+  EXPECT_EQ(serial.ReadAll(), "<EOR>]");
+  EXPECT_EQ(serial.bytesAvailable(), 0);
+}
+
 }  // namespace
