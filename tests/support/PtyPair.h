@@ -16,6 +16,8 @@ class PtyPair {
   PtyPair& operator=(const PtyPair&) = delete;
 
   bool ok() const { return master_ >= 0; }
+  // The master end's descriptor (-1 once closed), for a device that paces its own writes.
+  int masterFd() const { return master_; }
   // The slave end, as a serial port location ("/dev/pts/7").
   QString portPath() const { return path_; }
   // Writes every byte to the master end (blocking until all are written).
