@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <cmath>
+#include <limits>
 
 #include "app/MenuBar1.h"
 #include "app/MyProgressBar.h"
@@ -169,6 +170,7 @@ void Window1::CreateControls0() {
 
   callsignText_ = new QLineEdit(parent);
   place(callsignText_, "CallsignText", 217, 38, 109, 22);
+  callsignText_->setMaxLength(std::numeric_limits<int>::max());  // no limit of our own
   connect(callsignText_, &QLineEdit::textChanged, this, &Window1::CallsignText_TextChange);
 
   label3_ = new QLabel(QStringLiteral("Callsign:"), parent);
@@ -209,6 +211,8 @@ bool Window1::eventFilter(QObject* watched, QEvent* event) {
     Event_KeyDown(text, ctrl);
     return false;
   }
+  // Scrolling over the closed list would open every port it passes.
+  if (watched == serialPortMenu_ && event->type() == QEvent::Wheel) return true;
   if (watched == statusField_->viewport() && event->type() == QEvent::MouseButtonPress) {
     auto* mouse = static_cast<QMouseEvent*>(event);
     return StatusField_MouseDown(mouse->button() == Qt::RightButton);

@@ -8,7 +8,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QWheelEvent>
 #include <cmath>
+#include <limits>
 
 #include "app/MyProgressBar.h"
 #include "app/Window1.h"
@@ -80,7 +82,7 @@ TEST(MainWindowDesign, startsWithDesignTextsAndValues) {
   EXPECT_TRUE(w.StatusField()->isReadOnly());
   EXPECT_EQ(w.StatusField()->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
   EXPECT_TRUE(w.CallsignText()->text().isEmpty());
-  EXPECT_EQ(w.CallsignText()->maxLength(), 32767);  // Qt's own ceiling; no limit of ours
+  EXPECT_EQ(w.CallsignText()->maxLength(), std::numeric_limits<int>::max());
   EXPECT_EQ(w.MyProgressBar1()->Value, 0);
   EXPECT_EQ(w.MyProgressBar1()->Maximum, 100);
 }
@@ -118,6 +120,18 @@ TEST(MainWindowDesign, windowHasAFixedSizeAndNoZoom) {
   EXPECT_FALSE(w.windowFlags() & Qt::WindowMaximizeButtonHint);
   EXPECT_TRUE(w.windowFlags() & Qt::WindowMinimizeButtonHint);
   EXPECT_TRUE(w.windowFlags() & Qt::WindowCloseButtonHint);
+}
+
+TEST(MainWindowDesign, wheelOverThePortListPicksNothing) {
+  app::Window1 w;
+  w.SerialPortMenu()->addItems({"ttyA", "ttyB"});
+  w.SerialPortMenu()->setCurrentIndex(0);
+  w.show();
+  QWheelEvent wheel(QPointF(5, 5), w.SerialPortMenu()->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120),
+                    Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(w.SerialPortMenu(), &wheel);
+  EXPECT_EQ(w.SerialPortMenu()->currentIndex(), 0);
+  EXPECT_EQ(w.m_Port, 0);
 }
 
 TEST(MainWindowDesign, typingIntoTheStatusAreaChangesNothing) {
