@@ -65,8 +65,11 @@ class DeviceFixture : public AppFixture {
   QString status() const { return window->StatusField()->toPlainText(); }
 
   // Waits until the window holds `expected` with reception idle: the export
-  // has arrived and been completed. Long enough for the line at `pace`.
+  // has arrived and been completed. Long enough for the line at `pace`. Call
+  // it only when the window does not hold `expected` yet.
   ::testing::AssertionResult awaitCompleted(const QByteArray& expected, qint64 lineBytes, double pace) {
+    if (window->ADIFData() == expected && !window->DownloadStart())
+      return ::testing::AssertionFailure() << "the window held the expected text before it arrived";
     const double seconds = double(lineBytes) / (DeviceSimulator::kLineBytesPerSecond * pace);
     const int timeoutMs = 30000 + int(4000 * seconds);
     if (waitFor([&] { return !window->DownloadStart() && window->ADIFData() == expected; }, timeoutMs))
