@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <unistd.h>
 
 #include "DeviceFixture.h"
 #include "platform/Clock.h"
@@ -18,6 +19,20 @@ using testsupport::GeneratedExport;
 using testsupport::waitFor;
 
 constexpr double kPace = 50;
+
+// Descriptors this process holds on the pseudo-terminal `path` (whose node
+// is gone once its master has closed).
+int OpenHandles(const QString& path) {
+  const QByteArray wanted = path.toLocal8Bit();
+  int n = 0;
+  for (const QString& fd : QDir("/proc/self/fd").entryList(QDir::System | QDir::NoDotAndDotDot)) {
+    char target[256] = {};
+    const ssize_t len = ::readlink(("/proc/self/fd/" + fd).toLocal8Bit().constData(), target, sizeof target - 1);
+    const QByteArray link(target, len > 0 ? len : 0);
+    if (link == wanted || link == wanted + " (deleted)") ++n;
+  }
+  return n;
+}
 
 // The first `records` records of `g`, as completion sees an export cut short after them.
 GeneratedExport FirstRecords(const GeneratedExport& g, int records) {
@@ -55,6 +70,8 @@ class CableFault : public testsupport::DeviceFixture {
     device.pullCableAt(cut, taken);
     ASSERT_TRUE(waitFor([&] { return device.pulled(); }, 30000)) << "sent " << device.bytesSent();
     ASSERT_TRUE(waitFor([&] { return !window->Serial1()->isOpen(); }));
+    // The lost port's descriptor is given back: only the pair's own hold is left.
+    EXPECT_EQ(OpenHandles(pty().portPath()), 1);
     ++pulls;
   }
 
@@ -64,6 +81,7 @@ class CableFault : public testsupport::DeviceFixture {
     const QString before = status();
     pickPort();
     ASSERT_TRUE(window->Serial1()->isOpen()) << messages.join("|").toStdString();
+    EXPECT_EQ(OpenHandles(pty().portPath()), 2);  // the port and the pair's hold
     EXPECT_EQ(status(), before + "Waiting for ADIF data...\n");
   }
 
