@@ -159,7 +159,9 @@ TEST_F(LongRun, exportsBackToBackAreAllSavedWholeAndTheHeapStaysFlat) {
       heapAtWarmUp, heapAtEnd, heapAtEnd - heapAtWarmUp, residentAtWarmUp, residentAtEnd);
   EXPECT_EQ(device.bytesSent(), lineBytes);
   // Allocator noise only: keeping a tenth of each export would show.
-  EXPECT_LE(heapAtEnd - heapAtWarmUp, 128 * 1024);
+  if (exports > warmUp) {
+    EXPECT_LE(heapAtEnd - heapAtWarmUp, 128 * 1024);
+  }
 }
 
 }  // namespace

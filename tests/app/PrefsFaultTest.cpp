@@ -44,9 +44,7 @@ TEST(PrefsKilled, killedAtRandomMomentsWhileRewritingLeavesTheOldOrTheNewFileNev
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert("XDG_CONFIG_HOME", config.path());
   std::mt19937 random(1105);
-  const int kills = qEnvironmentVariableIntValue("ADIF_PREFS_KILLS") > 0
-                        ? qEnvironmentVariableIntValue("ADIF_PREFS_KILLS")
-                        : 200;
+  constexpr int kills = 200;
   int foundA = 0;
   int foundB = 0;
   int leftovers = 0;
