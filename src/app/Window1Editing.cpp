@@ -45,20 +45,25 @@ void cut(QPlainTextEdit* area) {
   replaceSelection(area, QString());
 }
 
+// Ctrl with a, c, x (and v where pasting is allowed) on the status area.
+void keyCommand(QPlainTextEdit* area, const QString& key, bool withPaste) {
+  if (isKey(key, u'a'))
+    area->selectAll();
+  else if (isKey(key, u'c'))
+    area->copy();
+  else if (isKey(key, u'x'))
+    cut(area);
+  else if (withPaste && isKey(key, u'v'))
+    replaceSelection(area, clipboardText());
+}
+
 }  // namespace
 
 // Ctrl with a letter while the status area has the focus; every Ctrl key is
 // consumed, acted on or not.
 bool Window1::StatusField_KeyDown(const QString& key, bool commandKey) {
   if (!commandKey) return false;
-  if (isKey(key, u'a'))
-    statusField_->selectAll();
-  else if (isKey(key, u'c'))
-    statusField_->copy();
-  else if (isKey(key, u'x'))
-    cut(statusField_);
-  else if (isKey(key, u'v'))
-    replaceSelection(statusField_, clipboardText());
+  keyCommand(statusField_, key, /*withPaste=*/true);
   return true;
 }
 
@@ -106,12 +111,7 @@ bool Window1::StatusField_MouseDown(bool contextualClick) {
 // control has the focus. There is no paste here, and no key is ever consumed.
 bool Window1::Event_KeyDown(const QString& key, bool menuShortcutKey) {
   if (!menuShortcutKey) return false;
-  if (isKey(key, u'a'))
-    statusField_->selectAll();
-  else if (isKey(key, u'c'))
-    statusField_->copy();
-  else if (isKey(key, u'x'))
-    cut(statusField_);
+  keyCommand(statusField_, key, /*withPaste=*/false);
   return false;
 }
 

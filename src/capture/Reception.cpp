@@ -87,15 +87,7 @@ bool ExportReception::BeginExport(ByteSource& serial, ReceptionView& view) {
   // An export short enough to arrive whole with its header ends here too;
   // only a "]" after the header counts.
   QByteArray chunk = Mid(read, close + 1).toByteArray();
-  const bool ended = InStr(chunk, "]") > 0;
-  if (ended) {
-    view.EnableButtons();
-    DownloadStart = false;
-    chunk = WithoutChar(std::move(chunk), "]");
-  }
-  chunk = WithoutChar(std::move(chunk), "[");
-  ADIFData.append(chunk);
-  view.SetProgressValue(Len(ADIFData));
+  const bool ended = TakeChunk(chunk, view);
 
   {
     YieldScope yielding(inFirstYield_);
@@ -113,6 +105,15 @@ bool ExportReception::BeginExport(ByteSource& serial, ReceptionView& view) {
 bool ExportReception::ContinueExport(ByteSource& serial, ReceptionView& view) {
   QByteArray chunk = serial.ReadAll();
   const bool consumed = !chunk.isEmpty();
+  const bool ended = TakeChunk(chunk, view);
+  if (view.TraceOn() && !chunk.isEmpty()) view.AppendStatus(FormatForTrace(chunk));
+  if (ended) FinishExport(view);
+  return consumed;
+}
+
+bool ExportReception::TakeChunk(QByteArray& chunk, ReceptionView& view) {
+  // The end marker ends the export before this read's text is appended;
+  // bytes after it in the same read still belong to this export.
   const bool ended = InStr(chunk, "]") > 0;
   if (ended) {
     view.EnableButtons();
@@ -122,9 +123,7 @@ bool ExportReception::ContinueExport(ByteSource& serial, ReceptionView& view) {
   chunk = WithoutChar(std::move(chunk), "[");
   ADIFData.append(chunk);
   view.SetProgressValue(Len(ADIFData));
-  if (view.TraceOn() && !chunk.isEmpty()) view.AppendStatus(FormatForTrace(chunk));
-  if (ended) FinishExport(view);
-  return consumed;
+  return ended;
 }
 
 void ExportReception::FinishExport(ReceptionView& view) {

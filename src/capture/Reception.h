@@ -54,6 +54,8 @@ class ExportReception {
   bool CanTakeBuffered(const platform::ByteSource& serial) const;
   bool BeginExport(platform::ByteSource& serial, ReceptionView& view);
   bool ContinueExport(platform::ByteSource& serial, ReceptionView& view);
+  // Takes one read's text (framing removed) into ADIFData; true when it held the end marker.
+  bool TakeChunk(QByteArray& chunk, ReceptionView& view);
   void FinishExport(ReceptionView& view);
 
   bool inFirstYield_ = false;  // a Begin is waiting in its yield
