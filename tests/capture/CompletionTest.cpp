@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QByteArray>
+#include <utility>
 
 #include "capture/Completion.h"
 
@@ -27,33 +28,6 @@ TEST(CompletionTest, workedExampleIsCompleted) {
             "<STATION_CALLSIGN:6>N0CALL<EOR>");
 }
 
-TEST(CompletionTest, emptyBufferStaysEmpty) {
-  EXPECT_EQ(Completed(QByteArray()), QByteArray());
-  EXPECT_EQ(Completed(""), "");
-}
-
-TEST(CompletionTest, headerWithoutRecordsKeepsOnlyHeader) {
-  EXPECT_EQ(Completed("Log<EOH>\r\n<MODE:2>CW"), "Log<EOH>");
-  EXPECT_EQ(Completed("no header, no record"), "");
-}
-
-TEST(CompletionTest, tailAfterLastRecordIsDropped) {
-  EXPECT_EQ(Completed("H<EOH><MODE:2>CW<EOR>\r\n<MODE:3>SSB"),
-            "H<EOH>" + kEmptyFields + "<MODE:2>CW" + kStation);
-}
-
-TEST(CompletionTest, callSignIsTrimmedAndCounted) {
-  EXPECT_EQ(Completed("H<EOH><EOR>", " N0CALL "), "H<EOH>" + kEmptyFields + kStation);
-  EXPECT_EQ(Completed("H<EOH><EOR>", "\tK1ABC/P\r\n"),
-            "H<EOH>" + kEmptyFields + "<STATION_CALLSIGN:7>K1ABC/P<EOR>");
-}
-
-TEST(CompletionTest, missingCallSignGivesEmptyStationField) {
-  const QByteArray expected = "H<EOH>" + kEmptyFields + "<STATION_CALLSIGN:0><EOR>";
-  EXPECT_EQ(Completed("H<EOH><EOR>", ""), expected);
-  EXPECT_EQ(Completed("H<EOH><EOR>", "   "), expected);
-}
-
 TEST(CompletionTest, everyRecordIsCompletedAndHeaderAppearsOnce) {
   const QByteArray data =
       "ADIF export<EOH>\r\n<FREQ:5>7.030<RST_RCVD:3>579<EOR>\r\n<FREQ:5>14074<RST_RCVD:7>599/589<EOR>\r\n";
@@ -62,12 +36,31 @@ TEST(CompletionTest, everyRecordIsCompletedAndHeaderAppearsOnce) {
                 "\r\n<FREQ:5>14074<BAND:3>20M<RST_RCVD:3>599<RST_SENT:3>589" + kStation);
 }
 
-TEST(CompletionTest, consecutiveMarkersMakeEmptyRecord) {
-  EXPECT_EQ(Completed("H<EOH><EOR><EOR>"), "H<EOH>" + kEmptyFields + kStation + kEmptyFields + kStation);
+TEST(CompletionTest, headerAndRecordMarkersFrameTheExport) {
+  const std::pair<QByteArray, QByteArray> cases[] = {
+      {"", ""},
+      {"Log<EOH>\r\n<MODE:2>CW", "Log<EOH>"},  // the tail after the last record is dropped
+      {"no header, no record", ""},
+      {"H<EOH><MODE:2>CW<EOR>\r\n<MODE:3>SSB", "H<EOH>" + kEmptyFields + "<MODE:2>CW" + kStation},
+      {"H<EOH><EOR><EOR>", "H<EOH>" + kEmptyFields + kStation + kEmptyFields + kStation},
+      {"H<eoh><eor>", "H<eoh>" + kEmptyFields + kStation},
+      // Without a header the first piece is a whole record; a header marker
+      // after the first record belongs to the second one.
+      {"<FREQ:6>14.074<EOR>", "<RST_RCVD:0><RST_SENT:0><FREQ:6>14.074<BAND:3>20M" + kStation},
+      {"<MODE:2>CW<EOR>H<EOH><EOR>", kEmptyFields + "<MODE:2>CW" + kStation + kEmptyFields + "H<EOH>" + kStation},
+  };
+  for (const auto& [data, expected] : cases) EXPECT_EQ(Completed(data), expected) << data.constData();
 }
 
-TEST(CompletionTest, markersAreFoundWhateverTheirLetterCase) {
-  EXPECT_EQ(Completed("H<eoh><eor>"), "H<eoh>" + kEmptyFields + kStation);
+TEST(CompletionTest, callSignIsTrimmedAndCounted) {
+  const std::pair<QByteArray, QByteArray> cases[] = {
+      {" N0CALL ", kStation},
+      {"\tK1ABC/P\r\n", "<STATION_CALLSIGN:7>K1ABC/P<EOR>"},
+      {"", "<STATION_CALLSIGN:0><EOR>"},
+      {"   ", "<STATION_CALLSIGN:0><EOR>"},
+  };
+  for (const auto& [call, station] : cases)
+    EXPECT_EQ(Completed("H<EOH><EOR>", call), "H<EOH>" + kEmptyFields + station) << call.constData();
 }
 
 TEST(CompletionTest, bandIsDerivedBeforeTheReportSplit) {
@@ -75,56 +68,26 @@ TEST(CompletionTest, bandIsDerivedBeforeTheReportSplit) {
   // that tag and the report is no longer found.
   EXPECT_EQ(Completed("H<EOH><FREQ:8>14.074<RST_RCVD:3>599<EOR>"),
             "H<EOH><RST_RCVD:0><RST_SENT:0><FREQ:8>14.074<R<BAND:3>20MST_RCVD:3>599" + kStation);
-}
-
-TEST(CompletionTest, frequencyAfterReportIsCompletedToo) {
   EXPECT_EQ(Completed("H<EOH><RST_RCVD:7>599/579<FREQ:6>14.074<EOR>"),
             "H<EOH><RST_RCVD:3>599<RST_SENT:3>579<FREQ:6>14.074<BAND:3>20M" + kStation);
-}
-
-TEST(CompletionTest, reportRunningToRecordEndTakesTheBandFieldAlong) {
   // The report is read from the banded record, up to its end.
   EXPECT_EQ(Completed("H<EOH><RST_RCVD:99>59/9<FREQ:6>14.074<EOR>"),
             "H<EOH><RST_RCVD:2>59<RST_SENT:26>9<FREQ:6>14.074<BAND:3>20M" + kStation);
 }
 
-TEST(CompletionTest, firstPieceWithoutHeaderIsAWholeRecord) {
-  EXPECT_EQ(Completed("<FREQ:6>14.074<EOR>"), "<RST_RCVD:0><RST_SENT:0><FREQ:6>14.074<BAND:3>20M" + kStation);
-  // A header marker after the first record belongs to the second one.
-  EXPECT_EQ(Completed("<MODE:2>CW<EOR>H<EOH><EOR>"),
-            kEmptyFields + "<MODE:2>CW" + kStation + kEmptyFields + "H<EOH>" + kStation);
-}
-
-TEST(CompletionTest, completingTwiceAddsFieldsTwice) {
-  QByteArray data = "H<EOH><FREQ:6>14.074<EOR>";
-  AddFields(data, "N0CALL");
-  AddFields(data, "N0CALL");
-  EXPECT_EQ(data.count("<BAND:3>20M"), 2);
-  EXPECT_EQ(data.count("<STATION_CALLSIGN:6>N0CALL"), 2);
-  EXPECT_EQ(data.count("<EOR>"), 1);
-}
-
-TEST(CompletionTest, nulAndHighBytesPassThrough) {
-  const QByteArray record("\0\xFF<FREQ:6>14.074\xFF\0", 18);
-  const QByteArray data = QByteArray("\0H\xFF<EOH>", 8) + record + "<EOR>" + QByteArray("\0\xFF", 2);
-  const QByteArray expected = QByteArray("\0H\xFF<EOH>", 8) + "<RST_RCVD:0><RST_SENT:0>" +
-                              QByteArray("\0\xFF<FREQ:6>14.074", 16) + "<BAND:3>20M" + QByteArray("\xFF\0", 2) +
-                              kStation;
-  EXPECT_EQ(Completed(data), expected);
-}
-
-TEST(CompletionTest, truncatedTagsAtRecordEndAreSafe) {
-  EXPECT_EQ(Completed("H<EOH><<EOR>"), "H<EOH>" + kEmptyFields + "<" + kStation);
-  EXPECT_EQ(Completed("H<EOH><FREQ:99><EOR>"),
-            "H<EOH><RST_RCVD:0><RST_SENT:0><FREQ:99><BAND:2>??" + kStation);
-  EXPECT_EQ(Completed("H<EOH><RST_RCVD:<EOR>"),
-            "H<EOH><BAND:0><RST_RCVD:0><RST_SENT:0><RST_RCVD:" + kStation);
-  EXPECT_EQ(Completed("<"), "");
-}
-
-TEST(CompletionTest, hugeAnnouncedReportLengthKeepsEveryByte) {
-  EXPECT_EQ(Completed("H<EOH><RST_RCVD:99999999999999999999>599<EOR>"),
-            "H<EOH><BAND:0><RST_RCVD:0><RST_SENT:0><RST_RCVD:99999999999999999999>599" + kStation);
+TEST(CompletionTest, badBytesAndTruncatedTagsKeepEveryByte) {
+  const std::pair<QByteArray, QByteArray> cases[] = {
+      {QByteArray("\0H\xFF<EOH>\0\xFF<FREQ:6>14.074\xFF\0<EOR>\0\xFF", 33),
+       QByteArray("\0H\xFF<EOH>", 8) + "<RST_RCVD:0><RST_SENT:0>" + QByteArray("\0\xFF<FREQ:6>14.074", 16) +
+           "<BAND:3>20M" + QByteArray("\xFF\0", 2) + kStation},
+      {"H<EOH><<EOR>", "H<EOH>" + kEmptyFields + "<" + kStation},
+      {"H<EOH><FREQ:99><EOR>", "H<EOH><RST_RCVD:0><RST_SENT:0><FREQ:99><BAND:2>??" + kStation},
+      {"H<EOH><RST_RCVD:<EOR>", "H<EOH><BAND:0><RST_RCVD:0><RST_SENT:0><RST_RCVD:" + kStation},
+      {"<", ""},
+      {"H<EOH><RST_RCVD:99999999999999999999>599<EOR>",
+       "H<EOH><BAND:0><RST_RCVD:0><RST_SENT:0><RST_RCVD:99999999999999999999>599" + kStation},
+  };
+  for (const auto& [data, expected] : cases) EXPECT_EQ(Completed(data), expected) << data.constData();
 }
 
 TEST(CompletionTest, thousandsOfEmptyRecordsAreAllCompleted) {

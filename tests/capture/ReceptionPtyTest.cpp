@@ -17,14 +17,6 @@ using testsupport::waitFor;
 
 namespace {
 
-QByteArray AdifText(qsizetype length) {
-  const QByteArray record = "<CALL:5>DL1AB<QSO_DATE:8>20240102<EOR>\r\n";
-  QByteArray text;
-  while (text.size() < length) text += record;
-  text.truncate(length);
-  return text;
-}
-
 class ReceptionPtyTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -46,29 +38,6 @@ class ReceptionPtyTest : public ::testing::Test {
   std::function<void(int)> duringYield;
 };
 
-TEST_F(ReceptionPtyTest, exportInThreeBurstsIsReceived) {
-  QSignalSpy available(&serial, &platform::SerialControl::DataAvailable);
-  const QByteArray text = AdifText(480);
-
-  ASSERT_TRUE(pty.write("xy{48"));
-  ASSERT_TRUE(waitFor([&] { return available.count() >= 1 && serial.bytesAvailable() == 5; }));
-  EXPECT_FALSE(reception.DownloadStart);
-  EXPECT_TRUE(view.status.isEmpty());
-
-  ASSERT_TRUE(pty.write("0}[" + text.first(200)));
-  ASSERT_TRUE(waitFor([&] { return reception.ADIFData.size() == 200; }));
-  EXPECT_TRUE(reception.DownloadStart);
-  EXPECT_EQ(view.maximum, 480);
-
-  ASSERT_TRUE(pty.write(text.sliced(200) + "]"));
-  ASSERT_TRUE(waitFor([&] { return view.completions == 1; }));
-  EXPECT_EQ(reception.ADIFData, text);
-  EXPECT_FALSE(reception.DownloadStart);
-  EXPECT_EQ(view.value, 0);
-  EXPECT_EQ(view.enables, 1);
-  EXPECT_EQ(view.status, "Beginning Export...\nExport Complete!");
-}
-
 TEST_F(ReceptionPtyTest, endMarkerArrivingDuringFirstYieldIsNotLeftUnread) {
   duringYield = [this](int yield) {
     if (yield != 1) return;
@@ -81,21 +50,6 @@ TEST_F(ReceptionPtyTest, endMarkerArrivingDuringFirstYieldIsNotLeftUnread) {
   EXPECT_EQ(reception.ADIFData, "<A:1>x<EOR>");
   EXPECT_FALSE(reception.DownloadStart);
   EXPECT_EQ(serial.bytesAvailable(), 0);
-}
-
-TEST_F(ReceptionPtyTest, longExportInManyReadsArrivesExactly) {
-  view.trace = true;
-  const QByteArray text = AdifText(256 * 1024);
-  ASSERT_TRUE(pty.write("{262144}"));
-  for (qsizetype at = 0; at < text.size(); at += 1024) {
-    ASSERT_TRUE(pty.write(text.sliced(at, 1024)));
-    ASSERT_TRUE(waitFor([&] { return reception.ADIFData.size() == at + 1024; }));
-    ASSERT_EQ(view.value, at + 1024);
-  }
-  ASSERT_TRUE(pty.write("]"));
-  ASSERT_TRUE(waitFor([&] { return view.completions == 1; }));
-  EXPECT_EQ(reception.ADIFData, text);
-  EXPECT_EQ(view.status, capture::ExportReception::FormatForTrace(text) + "\nExport Complete!");
 }
 
 TEST_F(ReceptionPtyTest, lostPortMidExportStaysDownloading) {

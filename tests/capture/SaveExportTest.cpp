@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <algorithm>
 
 #include "capture/SaveExport.h"
 #include "support/QtPrinters.h"
@@ -12,23 +12,28 @@ namespace {
 
 const QDateTime kWhen(QDate(2017, 5, 6), QTime(14, 3, 9));
 
-// A device that takes the first `room` bytes and then fails, like a full disk.
-class FullDevice : public QIODevice {
+// A device that takes at most `chunk` bytes a write and fails once `room`
+// bytes are taken, like a full disk.
+class ShortDevice : public QIODevice {
  public:
-  explicit FullDevice(qint64 room) : room_(room) { open(QIODevice::WriteOnly); }
+  ShortDevice(qint64 chunk, qint64 room) : chunk_(chunk), room_(room) { open(QIODevice::WriteOnly); }
+  QByteArray written;
+
  protected:
   qint64 readData(char*, qint64) override { return -1; }
-  qint64 writeData(const char*, qint64 len) override {
+  qint64 writeData(const char* data, qint64 len) override {
     if (room_ <= 0) {
       setErrorString("No space left on device");
       return -1;
     }
-    const qint64 n = std::min(len, room_);
+    const qint64 n = std::min({len, chunk_, room_});
     room_ -= n;
+    written.append(data, n);
     return n;
   }
+
  private:
-  qint64 room_;
+  qint64 chunk_, room_;
 };
 
 TEST(SaveExport, defaultNameAndHeaderCarryTheSameSecond) {
@@ -38,22 +43,26 @@ TEST(SaveExport, defaultNameAndHeaderCarryTheSameSecond) {
   EXPECT_EQ(capture::DefaultFileName(midnight), "ZVK20171231T000000.ADI");
 }
 
-TEST(SaveExport, writeFailureReportsTheDevicesReason) {
-  FullDevice device(10);
+TEST(SaveExport, writesThroughPartialWritesAndReportsTheDevicesReasonWhenFull) {
   QString error;
-  EXPECT_FALSE(capture::WriteExport(device, kWhen, "Log<EOH><EOR>", &error));
+  ShortDevice slow(7, 1 << 20);
+  EXPECT_TRUE(capture::WriteExport(slow, kWhen, "Log<EOH><EOR>", &error));
+  EXPECT_EQ(slow.written, "Generated on 2017-05-06 at 14:03:09\nLog<EOH><EOR>");
+  ShortDevice full(7, 10);
+  EXPECT_FALSE(capture::WriteExport(full, kWhen, "Log<EOH><EOR>", &error));
   EXPECT_EQ(error, "No space left on device");
 }
 
 TEST(SaveExport, fileHoldsHeaderLineThenTheBytesAsHeld) {
   QTemporaryDir dir;
   const QString path = QDir(dir.path()).filePath("out.ADI");
-  QByteArray data("Log<EOH>\r\n<X:3>\x00\xff\r<EOR>\r\n", 22);
-  QString error;
-  ASSERT_TRUE(capture::WriteExportFile(path, kWhen, data, &error)) << error.toStdString();
-  QFile f(path);
-  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-  EXPECT_EQ(f.readAll(), "Generated on 2017-05-06 at 14:03:09\n" + data);
+  for (const QByteArray& data : {QByteArray("Log<EOH>\r\n<X:3>\x00\xff\r<EOR>\r\n", 22), QByteArray()}) {
+    QString error;
+    ASSERT_TRUE(capture::WriteExportFile(path, kWhen, data, &error)) << error.toStdString();
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), "Generated on 2017-05-06 at 14:03:09\n" + data);
+  }
 }
 
 TEST(SaveExport, savingReplacesAnExistingFileWhole) {
