@@ -6,12 +6,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <csignal>
 #include <limits>
-#include <sys/resource.h>
-#include <unistd.h>
 
 #include "prefs/QELTEasyPrefs.h"
+#include "support/AsOrdinaryUser.h"
 
 namespace {
 
@@ -70,20 +68,13 @@ class PrefsStoreTest : public ::testing::Test {
   bool hadXdg = false;
 };
 
-TEST_F(PrefsStoreTest, firstRunCreatesFolderAndEmptyFile) {
+TEST_F(PrefsStoreTest, firstRunCreatesFolderAndEmptyFileAndWritesKeysInOrderOfFirstSet) {
   ASSERT_FALSE(QFile::exists(folder));
-  QString error;
-  ASSERT_TRUE(prefs::InitPrefFile(kName, &error)) << error.toStdString();
+  freshLoad();
   EXPECT_EQ(prefs::PrefFilePath(), path());
   ASSERT_TRUE(QFile::exists(path()));
   EXPECT_EQ(readFile(), QByteArray());
-  EXPECT_EQ(prefs::GetPrefString("PortName", ""), QByteArray());
-  EXPECT_EQ(prefs::GetPrefString("FileName", ""), QByteArray());
-  EXPECT_EQ(prefs::GetPrefString("Callsign", ""), QByteArray());
-}
-
-TEST_F(PrefsStoreTest, firstCloseWritesKeysInOrderOfFirstSet) {
-  freshLoad();
+  EXPECT_EQ(prefs::GetPrefString("PortName", "none"), QByteArray("none"));
   prefs::SetPrefNumber("Port", -1);
   prefs::SetPrefString("PortName", "");
   prefs::SetPrefString("FileName", "");
@@ -92,12 +83,13 @@ TEST_F(PrefsStoreTest, firstCloseWritesKeysInOrderOfFirstSet) {
   EXPECT_EQ(readFile(), QByteArray("Port\n-1\nPortName\n\nFileName\n\nCallsign\nK1ABC\n"));
 }
 
-TEST_F(PrefsStoreTest, emptyFileWritesOnlyEntriesSetDuringRun) {
+TEST_F(PrefsStoreTest, unknownKeyGivesTheDefaultAndOnlyEntriesSetAreWritten) {
   load("");
   EXPECT_EQ(prefs::GetPrefString("Callsign", "none"), QByteArray("none"));
   write();
   EXPECT_EQ(readFile(), QByteArray());
   prefs::SetPrefString("Callsign", "W1AW");
+  EXPECT_EQ(prefs::GetPrefString("Nope", "fallback"), QByteArray("fallback"));
   write();
   EXPECT_EQ(readFile(), QByteArray("Callsign\nW1AW\n"));
 }
@@ -137,40 +129,17 @@ TEST_F(PrefsStoreTest, emptyKeyIsAnEntryButSpareElementNeverMatches) {
   EXPECT_EQ(prefs::GetPrefString("", "default"), QByteArray("value"));
 }
 
-TEST_F(PrefsStoreTest, unknownKeyReturnsDefaultAndAddsNothing) {
-  load("Port\n2\n");
-  EXPECT_EQ(prefs::GetPrefString("Nope", "fallback"), QByteArray("fallback"));
-  EXPECT_EQ(prefs::GetPrefString("Nope", ""), QByteArray());
-  write();
-  EXPECT_EQ(readFile(), QByteArray("Port\n2\n"));
-}
-
-TEST_F(PrefsStoreTest, setOnStoredKeyKeepsPlaceAndNewKeysGoLast) {
-  load("Port\n2\nPortName\n/dev/ttyS0\nCallsign\nK1ABC\n");
-  prefs::SetPrefString("Zeta", "z");
-  prefs::SetPrefString("PortName", "/dev/ttyUSB1");
-  prefs::SetPrefString("Alpha", "a");
-  write();
-  EXPECT_EQ(readFile(), QByteArray("Port\n2\nPortName\n/dev/ttyUSB1\nCallsign\nK1ABC\nZeta\nz\nAlpha\na\n"));
-}
-
-TEST_F(PrefsStoreTest, numbersAreStoredAsDecimalText) {
-  freshLoad();
-  prefs::SetPrefNumber("Port", -1);
-  EXPECT_EQ(prefs::GetPrefString("Port", ""), QByteArray("-1"));
-  prefs::SetPrefNumber("Port", 7);
-  EXPECT_EQ(prefs::GetPrefString("Port", ""), QByteArray("7"));
-  prefs::SetPrefNumber("Min", std::numeric_limits<qint64>::min());
-  EXPECT_EQ(prefs::GetPrefString("Min", ""), QByteArray("-9223372036854775808"));
-}
-
-TEST_F(PrefsStoreTest, writeWithoutChangesRewritesSamePairs) {
-  const QByteArray content("Port\n-1\nPortName\n\nFileName\nZVK20240101T120000.ADI\nCallsign\nK1ABC\n");
+TEST_F(PrefsStoreTest, storedKeysKeepTheirPlaceAndNewKeysGoLast) {
+  const QByteArray content("Port\n2\nPortName\n/dev/ttyS0\nCallsign\nK1ABC\n");
   load(content);
   write();
   EXPECT_EQ(readFile(), content);
+  prefs::SetPrefString("Zeta", "z");
+  prefs::SetPrefString("PortName", "/dev/ttyUSB1");
+  prefs::SetPrefNumber("Min", std::numeric_limits<qint64>::min());
   write();
-  EXPECT_EQ(readFile(), content);
+  EXPECT_EQ(readFile(), QByteArray("Port\n2\nPortName\n/dev/ttyUSB1\nCallsign\nK1ABC\nZeta\nz\n"
+                                   "Min\n-9223372036854775808\n"));
 }
 
 TEST_F(PrefsStoreTest, valuesSurviveAFreshLoadByteForByte) {
@@ -214,30 +183,24 @@ TEST_F(PrefsStoreTest, binaryBytesAndHugeLineLoad) {
   EXPECT_EQ(readFile(), content);
 }
 
-TEST_F(PrefsStoreTest, fileThatIsAFolderGivesDefaultsAndNamedError) {
-  ASSERT_TRUE(QDir().mkpath(path()));
-  QString error;
-  EXPECT_FALSE(prefs::InitPrefFile(kName, &error));
-  EXPECT_TRUE(error.contains(path())) << error.toStdString();
-  EXPECT_EQ(prefs::GetPrefString("Callsign", "none"), QByteArray("none"));
-  prefs::SetPrefString("Callsign", "K1ABC");
-  error.clear();
-  EXPECT_FALSE(prefs::WritePrefsFile(&error));
-  EXPECT_TRUE(error.contains(path())) << error.toStdString();
-}
-
 TEST_F(PrefsStoreTest, unreadableFileReportsPermissionError) {
   writeFile("Callsign\nK1ABC\n");
   ASSERT_TRUE(QFile::setPermissions(path(), QFileDevice::Permissions()));
+  // Only the file is closed to others: its folders stay open to them.
+  const auto open = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                    QFileDevice::ReadOther | QFileDevice::ExeOther;
+  ASSERT_TRUE(QFile::setPermissions(temp.path(), open));
+  ASSERT_TRUE(QFile::setPermissions(folder, open));
   QString error;
-  const bool loaded = prefs::InitPrefFile(kName, &error);
-  // root reads any file whatever its mode, so only others see the failure.
-  if (::geteuid() != 0) {
-    EXPECT_FALSE(loaded);
-    EXPECT_TRUE(error.contains(path())) << error.toStdString();
-    EXPECT_EQ(prefs::GetPrefString("Callsign", "none"), QByteArray("none"));
+  bool loaded = true;
+  {
+    testsupport::AsOrdinaryUser user;
+    ASSERT_TRUE(user.ok());
+    loaded = prefs::InitPrefFile(kName, &error);
   }
-  QFile::setPermissions(path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+  EXPECT_FALSE(loaded);
+  EXPECT_TRUE(error.contains(path())) << error.toStdString();
+  EXPECT_EQ(prefs::GetPrefString("Callsign", "none"), QByteArray("none"));
 }
 
 TEST_F(PrefsStoreTest, folderThatIsAFileFailsLoadAndWriteWithReason) {
@@ -258,46 +221,6 @@ TEST_F(PrefsStoreTest, writeBeforeLoadFailsWithError) {
   QString error;
   EXPECT_FALSE(prefs::WritePrefsFile(&error));
   EXPECT_FALSE(error.isEmpty());
-}
-
-// Limits the size of files this process may write until destroyed: a full
-// disk that even root cannot get around.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    ::getrlimit(RLIMIT_FSIZE, &saved_);
-    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = saved_;
-    limit.rlim_cur = bytes;
-    ok_ = ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
-  }
-  ~FileSizeLimit() {
-    ::setrlimit(RLIMIT_FSIZE, &saved_);
-    std::signal(SIGXFSZ, oldHandler_);
-  }
-  bool ok() const { return ok_; }
-
- private:
-  rlimit saved_{};
-  void (*oldHandler_)(int) = nullptr;
-  bool ok_ = false;
-};
-
-TEST_F(PrefsStoreTest, failedWriteLeavesOldFileWhole) {
-  const QByteArray old("Port\n2\nCallsign\nK1ABC\n");
-  load(old);
-  prefs::SetPrefString("Callsign", QByteArray(2 * 1024 * 1024, 'K'));
-  QString error;
-  bool written = true;
-  {
-    FileSizeLimit limit(256 * 1024);
-    ASSERT_TRUE(limit.ok());
-    written = prefs::WritePrefsFile(&error);
-  }
-  EXPECT_FALSE(written);
-  EXPECT_TRUE(error.contains(path())) << error.toStdString();
-  EXPECT_EQ(readFile(), old);
-  EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{kName});  // no leftovers
 }
 
 }  // namespace
