@@ -1,20 +1,16 @@
 // The call-sign field of the real window: typed, pasted and set from code.
 #include <QApplication>
 #include <QClipboard>
-#include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
+#include <utility>
 
-#include "platform/SerialControl.h"
 #include "prefs/QELTEasyPrefs.h"
 #include "support/AppFixture.h"
-#include "support/PtyPair.h"
 
 namespace {
-
-using testsupport::waitFor;
 
 class CallsignField : public testsupport::AppFixture {
  protected:
@@ -39,23 +35,18 @@ TEST_F(CallsignField, typedLettersShowUpperCasedAndOtherCharactersUnchanged) {
   EXPECT_EQ(window->m_CallText, "DL/K1ABC-9 #");
 }
 
+// Also for a character without case, which changes nothing when upper-cased.
 TEST_F(CallsignField, typingInTheMiddlePutsTheInsertionPointAtTheEnd) {
-  QTest::keyClicks(field, "k1abc");
-  field->setCursorPosition(2);
-  QTest::keyClick(field, Qt::Key_X);
-  EXPECT_EQ(field->text(), "K1XABC");
-  EXPECT_EQ(field->cursorPosition(), 6);
-  QTest::keyClick(field, Qt::Key_Y);  // and the next key goes at the end
-  EXPECT_EQ(field->text(), "K1XABCY");
-  EXPECT_EQ(window->m_CallText, "K1XABCY");
-}
-
-TEST_F(CallsignField, aCharacterWithoutCaseTypedInTheMiddleAlsoMovesTheInsertionPointToTheEnd) {
-  QTest::keyClicks(field, "k1abc");
-  field->setCursorPosition(1);
-  QTest::keyClick(field, Qt::Key_Slash);
-  EXPECT_EQ(field->text(), "K/1ABC");
-  EXPECT_EQ(field->cursorPosition(), 6);
+  for (const auto& [key, text] : {std::pair{Qt::Key_X, "K1XABC"}, std::pair{Qt::Key_Slash, "K1/ABC"}}) {
+    SCOPED_TRACE(text);
+    field->setText("k1abc");
+    field->setCursorPosition(2);
+    QTest::keyClick(field, key);
+    EXPECT_EQ(field->text(), text);
+    EXPECT_EQ(field->cursorPosition(), 6);
+    QTest::keyClick(field, Qt::Key_Y);  // and the next key goes at the end
+    EXPECT_EQ(window->m_CallText, text + QStringLiteral("Y"));
+  }
 }
 
 TEST_F(CallsignField, pastingInTheMiddleUpperCasesAndPutsTheInsertionPointAtTheEnd) {
@@ -74,21 +65,18 @@ TEST_F(CallsignField, pastingInTheMiddleUpperCasesAndPutsTheInsertionPointAtTheE
   EXPECT_EQ(field->cursorPosition(), 10);
 }
 
-TEST_F(CallsignField, blanksAreKeptInTheFieldAndStoredAndComeBack) {
+TEST_F(CallsignField, blanksAndTheEmptyTextAreStoredAsTypedAndComeBack) {
   QTest::keyClicks(field, "  k1abc ");
   EXPECT_EQ(window->m_CallText, "  K1ABC ");
   closeWindow();
   EXPECT_EQ(readPrefs(), "Port\n-1\nPortName\n\nFileName\n\nCallsign\n  K1ABC \n");
   QELTEasyPrefs::ResetForTesting();
   openWindow();
-  EXPECT_EQ(window->CallsignText()->text(), "  K1ABC ");
-}
+  field = window->CallsignText();
+  EXPECT_EQ(field->text(), "  K1ABC ");
 
-TEST_F(CallsignField, anEmptiedFieldStoresTheEmptyText) {
-  QTest::keyClicks(field, "k1abc");
   field->selectAll();
   QTest::keyClick(field, Qt::Key_Backspace);
-  EXPECT_EQ(field->text(), "");
   EXPECT_EQ(window->m_CallText, "");
   closeWindow();
   EXPECT_EQ(readPrefs(), "Port\n-1\nPortName\n\nFileName\n\nCallsign\n\n");
@@ -108,32 +96,6 @@ TEST_F(CallsignField, lettersBeyondAsciiAreUpperCasedAndFieldAndStateAgree) {
   field->setText(QString::fromUtf8("öz/straße"));
   EXPECT_EQ(field->text(), QString::fromUtf8("ÖZ/STRASSE"));
   EXPECT_EQ(window->m_CallText, field->text());
-}
-
-TEST_F(CallsignField, aChangeBeforeTheEndMarkerAppliesToTheExportArriving) {
-  testsupport::PtyPair pty;
-  ASSERT_TRUE(pty.ok());
-  setPorts({{"ttyA", pty.portPath()}});
-  closeWindow();
-  QELTEasyPrefs::ResetForTesting();
-  openWindow();
-  field = window->CallsignText();
-  window->SerialPortMenu()->setCurrentIndex(0);
-  Q_EMIT window->SerialPortMenu()->activated(0);
-  ASSERT_TRUE(window->Serial1()->isOpen()) << messages.join('|').toStdString();
-  QTest::keyClicks(field, "old");
-
-  ASSERT_TRUE(pty.write("{40}<CALL:4>W1AW"));
-  ASSERT_TRUE(waitFor([&] { return window->DownloadStart(); }));
-  field->selectAll();
-  QTest::keyClicks(field, "n0call");
-  ASSERT_TRUE(pty.write("<EOR>]"));
-  ASSERT_TRUE(waitFor([&] { return !window->DownloadStart(); }));
-  EXPECT_TRUE(window->ADIFData().contains("<STATION_CALLSIGN:6>N0CALL<EOR>")) << window->ADIFData().toStdString();
-
-  // A finished export keeps the call sign it got.
-  QTest::keyClicks(field, "x");
-  EXPECT_TRUE(window->ADIFData().contains("<STATION_CALLSIGN:6>N0CALL<EOR>"));
 }
 
 }  // namespace

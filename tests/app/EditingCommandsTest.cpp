@@ -86,36 +86,34 @@ class EditingCommands : public ::testing::Test {
   MenuSeen seen;
 };
 
-TEST_F(EditingCommands, contextMenuOffersTheSixEntriesInOrder) {
+TEST_F(EditingCommands, contextMenuOffersSixEntriesEnabledAsAtTheClick) {
+  const struct {
+    const char* what;
+    QString text;
+    int selection;  // characters selected from the start
+    QString clip;
+    QList<bool> flags;  // Cut, Copy, Paste, Delete, Select All
+  } cases[] = {
+      {"empty area", "", 0, "", {false, false, false, false, false}},
+      {"empty area, text to paste", "", 0, "K1AB", {false, false, true, false, false}},
+      {"text, no selection", kStatus, 0, "", {false, false, false, false, true}},
+      {"a selection", kStatus, 7, "x", {true, true, true, true, true}},
+  };
   answerMenuWith(QString());
-  rightClick();
-  ASSERT_EQ(seen.shown, 1);
-  EXPECT_EQ(seen.texts, QStringList({"Cut", "Copy", "Paste", "Delete", "", "Select All"}));
-}
-
-TEST_F(EditingCommands, contextMenuOnAnEmptyAreaEnablesOnlyPasteAndOnlyWithClipboardText) {
-  area()->clear();
-  answerMenuWith(QString());
-  rightClick();
-  EXPECT_EQ(commandFlags(), QList<bool>({false, false, false, false, false}));
-  clipboard()->setText(QStringLiteral("K1AB"));
-  rightClick();
-  EXPECT_EQ(commandFlags(), QList<bool>({false, false, true, false, false}));
-}
-
-TEST_F(EditingCommands, contextMenuWithTextButNoSelectionEnablesSelectAll) {
-  answerMenuWith(QString());
-  rightClick();
-  EXPECT_EQ(commandFlags(), QList<bool>({false, false, false, false, true}));
-}
-
-TEST_F(EditingCommands, contextMenuWithASelectionEnablesCutCopyAndDelete) {
-  select(0, 7);
-  clipboard()->setText(QStringLiteral("x"));
-  answerMenuWith(QString());
-  rightClick();
-  EXPECT_EQ(commandFlags(), QList<bool>({true, true, true, true, true}));
-  EXPECT_EQ(selected(), "Waiting") << "the right click keeps the selection";
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    area()->setPlainText(c.text);
+    select(0, c.selection);
+    if (c.clip.isEmpty())
+      clipboard()->clear();
+    else
+      clipboard()->setText(c.clip);
+    rightClick();
+    EXPECT_EQ(seen.texts, QStringList({"Cut", "Copy", "Paste", "Delete", "", "Select All"}));
+    EXPECT_EQ(commandFlags(), c.flags);
+    EXPECT_EQ(selected(), c.text.left(c.selection)) << "the right click keeps the selection";
+  }
+  EXPECT_EQ(seen.shown, 4);
 }
 
 TEST_F(EditingCommands, plainClickOpensNoMenuAndIsNotClaimed) {
@@ -138,47 +136,40 @@ TEST_F(EditingCommands, dismissedMenuChangesNothingButTheFocus) {
   EXPECT_EQ(window.focusWidget(), area());
 }
 
-TEST_F(EditingCommands, menuCopyAndCutFillTheClipboardDeleteLeavesIt) {
-  clipboard()->setText(QStringLiteral("before"));
-  select(0, 8);
-  answerMenuWith(QStringLiteral("Copy"));
-  rightClick();
-  EXPECT_EQ(clipboard()->text(), "Waiting ");
-  EXPECT_EQ(area()->toPlainText(), kStatus);
-
-  answerMenuWith(QStringLiteral("Cut"));
-  rightClick();
-  EXPECT_EQ(clipboard()->text(), "Waiting ");
-  EXPECT_EQ(area()->toPlainText(), kStatus.mid(8));
-
-  clipboard()->setText(QStringLiteral("untouched"));
-  select(0, 4);
-  answerMenuWith(QStringLiteral("Delete"));
-  rightClick();
-  EXPECT_EQ(area()->toPlainText(), kStatus.mid(12));
-  EXPECT_EQ(clipboard()->text(), "untouched");
+// Each from "Waiting " selected and "before" on the clipboard.
+TEST_F(EditingCommands, eachMenuEntryActsOnTheSelectionAndTheClipboard) {
+  const struct {
+    QString choice, text, clip;
+    qsizetype selectedAfter;
+  } cases[] = {
+      {"Copy", kStatus, "Waiting ", 8},
+      {"Cut", kStatus.mid(8), "Waiting ", 0},
+      {"Delete", kStatus.mid(8), "before", 0},
+      {"Paste", "Still" + kStatus.mid(8), "Still", 0},  // the clipboard as it is when chosen
+      {"Select All", kStatus, "before", kStatus.size()},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.choice.toStdString());
+    area()->setPlainText(kStatus);
+    select(0, 8);
+    clipboard()->setText(QStringLiteral("before"));
+    answerMenuWith(c.choice, [paste = c.choice == "Paste"] {
+      if (paste) clipboard()->setText(QStringLiteral("Still"));
+    });
+    rightClick();
+    EXPECT_EQ(area()->toPlainText(), c.text);
+    EXPECT_EQ(clipboard()->text(), c.clip);
+    EXPECT_EQ(selected().size(), c.selectedAfter);
+  }
 }
 
-TEST_F(EditingCommands, menuPasteReadsTheClipboardWhenChosen) {
-  clipboard()->setText(QStringLiteral("at the click"));
-  select(0, 7);
-  answerMenuWith(QStringLiteral("Paste"), [] { clipboard()->setText(QStringLiteral("Still")); });
-  rightClick();
-  EXPECT_EQ(area()->toPlainText(), QStringLiteral("Still") + kStatus.mid(7));
-}
-
-TEST_F(EditingCommands, menuSelectAllSelectsTheWholeText) {
-  answerMenuWith(QStringLiteral("Select All"));
-  rightClick();
-  EXPECT_EQ(selected().size(), kStatus.size());
-}
-
+// Also with Shift held; a paste without clipboard text empties the selection.
 TEST_F(EditingCommands, ctrlLettersInTheStatusAreaEditIt) {
   area()->setFocus();
   QTest::keyClick(area(), Qt::Key_A, Qt::ControlModifier);
   EXPECT_EQ(selected().size(), kStatus.size());
   select(0, 7);
-  QTest::keyClick(area(), Qt::Key_C, Qt::ControlModifier);
+  QTest::keyClick(area(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
   EXPECT_EQ(clipboard()->text(), "Waiting");
   EXPECT_EQ(area()->toPlainText(), kStatus);
   QTest::keyClick(area(), Qt::Key_X, Qt::ControlModifier);
@@ -186,20 +177,10 @@ TEST_F(EditingCommands, ctrlLettersInTheStatusAreaEditIt) {
   clipboard()->setText(QStringLiteral("Pasted"));
   QTest::keyClick(area(), Qt::Key_V, Qt::ControlModifier);
   EXPECT_EQ(area()->toPlainText(), QStringLiteral("Pasted") + kStatus.mid(7));
-}
-
-TEST_F(EditingCommands, shiftedLettersActTheSame) {
-  area()->setFocus();
-  QTest::keyClick(area(), Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
-  EXPECT_EQ(selected().size(), kStatus.size());
-  EXPECT_TRUE(window.StatusField_KeyDown(QStringLiteral("C"), true));
-  EXPECT_EQ(clipboard()->text().size(), kStatus.size());
-}
-
-TEST_F(EditingCommands, pasteWithoutClipboardTextEmptiesTheSelection) {
-  select(0, 8);
-  EXPECT_TRUE(window.StatusField_KeyDown(QStringLiteral("v"), true));
-  EXPECT_EQ(area()->toPlainText(), kStatus.mid(8));
+  clipboard()->clear();
+  select(0, 6);
+  EXPECT_TRUE(window.StatusField_KeyDown(QStringLiteral("V"), true));
+  EXPECT_EQ(area()->toPlainText(), kStatus.mid(7));
 }
 
 TEST_F(EditingCommands, ctrlWithAnotherLetterIsConsumedAndDoesNothing) {
@@ -226,24 +207,9 @@ TEST_F(EditingCommands, keysWithoutCtrlAreNotConsumed) {
   EXPECT_EQ(selected(), "Waiting ");
 }
 
-TEST_F(EditingCommands, windowKeysNeverConsumeAndNeverPaste) {
-  select(0, 7);
-  clipboard()->setText(QStringLiteral("Pasted"));
-  EXPECT_FALSE(window.Event_KeyDown(QStringLiteral("v"), true));
-  EXPECT_EQ(area()->toPlainText(), kStatus);
-  EXPECT_FALSE(window.Event_KeyDown(QStringLiteral("c"), true));
-  EXPECT_EQ(clipboard()->text(), "Waiting");
-  EXPECT_FALSE(window.Event_KeyDown(QStringLiteral("x"), true));
-  EXPECT_EQ(area()->toPlainText(), kStatus.mid(7));
-  EXPECT_FALSE(window.Event_KeyDown(QStringLiteral("a"), true));
-  EXPECT_EQ(selected().size(), kStatus.size() - 7);
-  EXPECT_FALSE(window.Event_KeyDown(QStringLiteral("q"), true));
-  select(0, 3);
-  EXPECT_FALSE(window.Event_KeyDown(QStringLiteral("x"), false));
-  EXPECT_EQ(area()->toPlainText(), kStatus.mid(7));
-}
-
-TEST_F(EditingCommands, windowKeysActOnTheStatusAreaWhileTheCallsignHasFocus) {
+// Ctrl+A, C and X act on the status area from anywhere in the window, here
+// with the call-sign field focused; they never consume the key or paste.
+TEST_F(EditingCommands, windowKeysActOnTheStatusAreaNeverConsumeAndNeverPaste) {
   QLineEdit* call = window.CallsignText();
   call->setFocus();
   ASSERT_EQ(QGuiApplication::focusObject(), call);
@@ -254,12 +220,22 @@ TEST_F(EditingCommands, windowKeysActOnTheStatusAreaWhileTheCallsignHasFocus) {
   EXPECT_EQ(selected().size(), kStatus.size());
   call->deselect();
   select(0, 7);
+  EXPECT_FALSE(window.Event_KeyDown(QStringLiteral("c"), true));
+  EXPECT_EQ(clipboard()->text(), "Waiting");
   QTest::keyClick(call, Qt::Key_X, Qt::ControlModifier);
   EXPECT_EQ(area()->toPlainText(), kStatus.mid(7));
   EXPECT_EQ(call->text(), "K1AB") << "the field had nothing selected to cut";
+
   clipboard()->setText(QStringLiteral("X"));
   QTest::keyClick(call, Qt::Key_V, Qt::ControlModifier);
-  EXPECT_EQ(area()->toPlainText(), kStatus.mid(7)) << "no paste into the status area from the window";
+  select(0, 3);
+  EXPECT_FALSE(window.Event_KeyDown(QStringLiteral("v"), true));
+  EXPECT_FALSE(window.Event_KeyDown(QStringLiteral("q"), true));
+  EXPECT_FALSE(window.Event_KeyDown(QStringLiteral("x"), false));
+  EXPECT_EQ(area()->toPlainText(), kStatus.mid(7)) << "no paste, and no cut without Ctrl";
+  EXPECT_FALSE(window.Event_KeyDown(QStringLiteral("a"), true));
+  EXPECT_FALSE(window.Event_KeyDown(QStringLiteral("x"), true));
+  EXPECT_EQ(area()->toPlainText(), "");
 }
 
 }  // namespace

@@ -48,8 +48,9 @@ TEST_F(ExportFlow, exportArrivesIsCompletedSavedAndCleared) {
   QTest::keyClicks(window->CallsignText(), "n0call");
   EXPECT_EQ(window->m_CallText, "N0CALL");
 
-  ASSERT_TRUE(pty_.write("noise{" + QByteArray::number(kExport.size())));
-  QTest::qWait(50);
+  const QByteArray head = "noise{" + QByteArray::number(kExport.size());
+  ASSERT_TRUE(pty_.write(head));
+  ASSERT_TRUE(waitFor([&] { return window->Serial1()->bytesAvailable() == head.size(); }));
   EXPECT_FALSE(window->DownloadStart());
   ASSERT_TRUE(pty_.write("}[" + kExport.left(40)));
   ASSERT_TRUE(waitFor([&] { return window->DownloadStart(); }));
@@ -76,22 +77,39 @@ TEST_F(ExportFlow, exportArrivesIsCompletedSavedAndCleared) {
   EXPECT_EQ(window->StatusField()->toPlainText(), "Waiting for ADIF data...\n");
 }
 
-TEST_F(ExportFlow, pulledCableIsReportedAndThePortCanBePickedAgain) {
-  ASSERT_TRUE(pty_.write("{100}<CALL:4>W1AW"));
+TEST_F(ExportFlow, callSignChangedBeforeTheEndMarkerAppliesToTheArrivingExport) {
+  QTest::keyClicks(window->CallsignText(), "old");
+  ASSERT_TRUE(pty_.write("{40}<CALL:4>W1AW"));
   ASSERT_TRUE(waitFor([&] { return window->DownloadStart(); }));
-  pty_.closeMaster();
-  ASSERT_TRUE(waitFor([&] { return !window->Serial1()->isOpen(); }));
-  EXPECT_TRUE(window->StatusField()->toPlainText().endsWith("Lost serial port ttyTEST0\n"))
-      << window->StatusField()->toPlainText().toStdString();
-  EXPECT_EQ(window->ADIFData(), "<CALL:4>W1AW");  // what arrived is kept
-
-  testsupport::PtyPair again;
-  setPorts({{"ttyTEST0", again.portPath()}});
-  Q_EMIT window->SerialPortMenu()->activated(0);
-  ASSERT_TRUE(window->Serial1()->isOpen());
-  ASSERT_TRUE(again.write("<EOR>]"));
+  window->CallsignText()->selectAll();
+  QTest::keyClicks(window->CallsignText(), "n0call");
+  ASSERT_TRUE(pty_.write("<EOR>]"));
   ASSERT_TRUE(waitFor([&] { return !window->DownloadStart(); }));
-  EXPECT_EQ(window->ADIFData(), "<RST_RCVD:0><RST_SENT:0><BAND:0><CALL:4>W1AW<STATION_CALLSIGN:0><EOR>");
+  const QByteArray completed = "<RST_RCVD:0><RST_SENT:0><BAND:0><CALL:4>W1AW<STATION_CALLSIGN:6>N0CALL<EOR>";
+  EXPECT_EQ(window->ADIFData(), completed);
+  QTest::keyClicks(window->CallsignText(), "x");  // a finished export keeps the call sign it got
+  EXPECT_EQ(window->ADIFData(), completed);
+}
+
+// The rest of that export goes into the emptied buffer, without the header
+// that was discarded, and is completed at its end marker.
+TEST_F(ExportFlow, clearDuringAnExportLeavesItArriving) {
+  ASSERT_TRUE(pty_.write("{3}old]"));
+  ASSERT_TRUE(waitFor([&] { return window->PushButton2()->isEnabled(); }));
+  ASSERT_TRUE(pty_.write("{40}H<EOH><CALL:4>W1AW"));
+  ASSERT_TRUE(waitFor([&] { return window->ADIFData() == "H<EOH><CALL:4>W1AW"; }));
+  QTest::mouseClick(window->PushButton2(), Qt::LeftButton);
+  EXPECT_TRUE(window->ADIFData().isEmpty());
+  EXPECT_TRUE(window->DownloadStart());
+  EXPECT_EQ(window->StatusField()->toPlainText(), "Waiting for ADIF data...\n");
+  EXPECT_FALSE(window->PushButton1()->isEnabled());
+
+  ASSERT_TRUE(pty_.write("<MODE:2>CW<EOR>]"));
+  ASSERT_TRUE(waitFor([&] { return !window->DownloadStart(); }));
+  EXPECT_EQ(window->ADIFData(), "<RST_RCVD:0><RST_SENT:0><BAND:0><MODE:2>CW<STATION_CALLSIGN:0><EOR>");
+  EXPECT_EQ(window->StatusField()->toPlainText(), "Waiting for ADIF data...\nExport Complete!");
+  EXPECT_TRUE(window->PushButton1()->isEnabled());
+  EXPECT_EQ(window->MyProgressBar1()->Value, 0);
 }
 
 }  // namespace

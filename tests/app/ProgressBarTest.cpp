@@ -69,42 +69,29 @@ TEST(ProgressBar, frameIsGreyTrackWithOnePixelMidGreyBorder) {
   EXPECT_EQ(image.pixel(1 + 200, 8), kTrack);
 }
 
-TEST(ProgressBar, zeroValueOrZeroMaximumShowsOnlyTheGreyTrack) {
-  EXPECT_EQ(blueFor(0, 100), 0);
-  EXPECT_EQ(blueFor(0, 0), 0);
-  EXPECT_EQ(blueFor(1234, 0), 0);
-  EXPECT_EQ(blueFor(0, -5), 0);
-}
-
+// The fill is Value / (Maximum / 298) pixels, rounded, halves away from zero;
+// no clamping: beyond the canvas fills it, a negative width draws nothing.
 TEST(ProgressBar, fillWidthIsValueOverMaximumOfTheCanvasRounded) {
-  EXPECT_EQ(blueFor(50, 100), 149);
-  EXPECT_EQ(blueFor(1, 100), 3);     // 2.98
-  EXPECT_EQ(blueFor(1, 1000), 0);    // 0.298
-  EXPECT_EQ(blueFor(57, 76), 223);   // just below 223.5 in this division order
-  EXPECT_EQ(blueFor(76, 76), 298);
-  EXPECT_EQ(blueFor(1, 596), 1);     // exactly one half rounds away from zero
-}
-
-TEST(ProgressBar, valueBeyondMaximumFillsTheWholeCanvasWithoutClamping) {
-  EXPECT_EQ(app::MyProgressBar::FillWidth(150, 100, 298), 447);
-  EXPECT_EQ(blueFor(150, 100), 298);
-}
-
-TEST(ProgressBar, negativeWidthDrawsNothing) {
-  EXPECT_EQ(app::MyProgressBar::FillWidth(5, -100, 298), -15);
-  EXPECT_EQ(blueFor(5, -100), 0);
-  EXPECT_EQ(blueFor(-5, 100), 0);
-}
-
-TEST(ProgressBar, extremeValuesSaturateInsteadOfOverflowing) {
   constexpr qint64 kMax = std::numeric_limits<qint64>::max();
   constexpr qint64 kMin = std::numeric_limits<qint64>::min();
-  EXPECT_EQ(app::MyProgressBar::FillWidth(kMax, 1, 298), kMax);
-  EXPECT_EQ(app::MyProgressBar::FillWidth(kMin, 1, 298), kMin);
-  EXPECT_EQ(app::MyProgressBar::FillWidth(kMax, kMax, 298), 298);
+  const struct {
+    qint64 value, maximum, width, blue;
+  } cases[] = {
+      {50, 100, 149, 149},  {1, 100, 3, 3},  // 2.98
+      {1, 1000, 0, 0},      // 0.298
+      {57, 76, 223, 223},   // just below 223.5 in this division order
+      {76, 76, 298, 298},   {1, 596, 1, 1},  // exactly one half rounds away from zero
+      {0, 100, 0, 0},       {0, 0, 0, 0},    {1234, 0, 0, 0}, {0, -5, 0, 0},
+      {150, 100, 447, 298}, {5, -100, -15, 0}, {-5, 100, -15, 0},
+      // Extreme values saturate instead of overflowing.
+      {kMax, 1, kMax, 298}, {kMin, 1, kMin, 0}, {kMax, kMax, 298, 298},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.value) + " of " + std::to_string(c.maximum));
+    EXPECT_EQ(app::MyProgressBar::FillWidth(c.value, c.maximum, 298), c.width);
+    EXPECT_EQ(blueFor(c.value, c.maximum), c.blue);
+  }
   EXPECT_EQ(app::MyProgressBar::FillWidth(1, 1, 0), 0);
-  EXPECT_EQ(blueFor(kMax, 1), 298);
-  EXPECT_EQ(blueFor(kMin, 1), 0);
 }
 
 TEST(ProgressBar, designScaleGrowsFrameAndCanvasTogether) {

@@ -6,8 +6,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
-#include <csignal>
-#include <sys/resource.h>
 
 #include "app/MyProgressBar.h"
 #include "platform/Clock.h"
@@ -64,51 +62,6 @@ TEST_F(SaveAndClear, cancelWritesNothingAndKeepsTheRememberedName) {
   EXPECT_EQ(offeredNames, QStringList{"before.ADI"});
   EXPECT_EQ(window->m_Filename, "before.ADI");
   EXPECT_TRUE(QDir(out_.path()).isEmpty());
-}
-
-TEST_F(SaveAndClear, emptyBufferGivesOnlyTheHeaderLine) {
-  window->ADIFData().clear();
-  saveAnswer = target("empty.ADI");
-  window->PushButton1_Action();
-  EXPECT_EQ(readFile(*saveAnswer), "Generated on 2017-02-01 at 08:05:09\n");
-}
-
-TEST_F(SaveAndClear, failedSaveTellsFileAndReasonAndKeepsEverything) {
-  saveAnswer = target("missing-folder/log.ADI");
-  const QByteArray before = window->ADIFData();
-  window->PushButton1_Action();
-  ASSERT_EQ(messages.size(), 1);
-  EXPECT_TRUE(messages[0].contains("missing-folder/log.ADI")) << messages[0].toStdString();
-  EXPECT_EQ(window->ADIFData(), before);
-  EXPECT_TRUE(window->PushButton1()->isEnabled());
-  EXPECT_TRUE(window->PushButton2()->isEnabled());
-  EXPECT_EQ(window->m_Filename, "log.ADI");  // still offered next time
-}
-
-TEST_F(SaveAndClear, diskFullLeavesAnExistingFileWholeAndTheExportHeld) {
-  const QString path = target("log.ADI");
-  {
-    QFile old(path);
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write("old contents");
-  }
-  window->ADIFData() = QByteArray(200000, 'x');
-  // A file-size limit makes the disk "fill up" after 64 KiB, for root too.
-  struct rlimit before {};
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
-  struct rlimit small = before;
-  small.rlim_cur = 64 * 1024;
-  const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  saveAnswer = path;
-  window->PushButton1_Action();
-  setrlimit(RLIMIT_FSIZE, &before);
-  signal(SIGXFSZ, oldHandler);
-  ASSERT_EQ(messages.size(), 1);
-  EXPECT_TRUE(messages[0].contains("log.ADI")) << messages[0].toStdString();
-  EXPECT_EQ(readFile(path), "old contents");
-  EXPECT_EQ(window->ADIFData(), QByteArray(200000, 'x'));
-  EXPECT_EQ(QDir(out_.path()).entryList(QDir::Files), QStringList{"log.ADI"});  // no debris
 }
 
 TEST_F(SaveAndClear, clearEmptiesBufferResetsDisplayAndDisablesButtons) {
