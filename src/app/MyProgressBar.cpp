@@ -3,8 +3,8 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <algorithm>
-#include <cmath>
-#include <limits>
+
+#include "platform/Text.h"
 
 namespace app {
 namespace {
@@ -82,13 +82,8 @@ qint64 MyProgressBar::FillWidth(qint64 value, qint64 maximum, int canvasWidth) {
   // Maximum over the width first, then Value over that quotient: the order
   // decides the pixel in cases such as 57 of 76.
   const double q = double(maximum) / double(canvasWidth);
-  const double w = std::round(double(value) / q);  // halves away from zero
-  // Far beyond the canvas either way; keep the conversion defined.
-  constexpr double kLimit = 9223372036854775808.0;  // 2^63
-  if (std::isnan(w)) return 0;
-  if (w >= kLimit) return std::numeric_limits<qint64>::max();
-  if (w < -kLimit) return std::numeric_limits<qint64>::min();
-  return static_cast<qint64>(w);
+  // Far beyond the canvas either way, the conversion stays defined.
+  return platform::ToInteger(platform::Round(double(value) / q));
 }
 
 void MyProgressBar::PB_Paint(QWidget* canvas, QPaintEvent*) {

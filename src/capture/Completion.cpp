@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cmath>
 #include <cstring>
 #include <limits>
 
@@ -52,16 +51,6 @@ QByteArrayView BandFieldForMHz(double wholeMHz) {
   return kUnknownBand;  // also NaN, infinities and everything below 1 MHz
 }
 
-// Integer part toward zero, saturated, so that an announced length such as
-// "1e300" can neither overflow nor be undefined; NaN counts as 0.
-qint64 WholePart(double value) {
-  if (std::isnan(value)) return 0;
-  constexpr double kLimit = 9.2e18;  // a little below 2^63
-  if (value >= kLimit) return std::numeric_limits<qint64>::max();
-  if (value <= -kLimit) return std::numeric_limits<qint64>::min();
-  return static_cast<qint64>(value);
-}
-
 // The tag's length text: the bytes from `afterColon` (0-based, just past the
 // colon) up to and including the first ">" among at most `maxScan` bytes.
 struct LengthText {
@@ -80,7 +69,7 @@ LengthText ScanLength(QByteArrayView record, qsizetype afterColon, qsizetype max
       result.closed = true;
       result.gtIndex = afterColon + j;
       result.scanned = j;
-      result.length = WholePart(Val(record.sliced(afterColon, j + 1)));
+      result.length = platform::ToInteger(Val(record.sliced(afterColon, j + 1)));
       return result;
     }
   }

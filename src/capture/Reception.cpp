@@ -1,7 +1,5 @@
 #include "capture/Reception.h"
 
-#include <cmath>
-#include <limits>
 
 #include "platform/Text.h"
 
@@ -18,16 +16,6 @@ namespace {
 
 constexpr QByteArrayView kBeginning{"Beginning Export..."};
 constexpr QByteArrayView kComplete{"Export Complete!"};
-
-// The announced length as an Integer: truncated toward zero, saturated at the
-// Integer range; a value that is no number gives 0.
-qint64 ToInteger(double value) {
-  if (std::isnan(value)) return 0;
-  constexpr double kTwoTo63 = 9223372036854775808.0;
-  if (value >= kTwoTo63) return std::numeric_limits<qint64>::max();
-  if (value <= -kTwoTo63) return std::numeric_limits<qint64>::min();
-  return static_cast<qint64>(value);
-}
 
 bool HoldsHeader(QByteArrayView text) { return InStr(text, "{") > 0 && InStr(text, "}") > 0; }
 
@@ -82,7 +70,7 @@ bool ExportReception::BeginExport(ByteSource& serial, ReceptionView& view) {
   const QByteArray read = serial.ReadAll();
   const qsizetype open = InStr(read, "{");
   const qsizetype close = InStr(read, "}");
-  view.SetProgressMaximum(ToInteger(platform::Val(Mid(read, open + 1, close - open - 1))));
+  view.SetProgressMaximum(platform::ToInteger(platform::Val(Mid(read, open + 1, close - open - 1))));
 
   // An export short enough to arrive whole with its header ends here too;
   // only a "]" after the header counts.

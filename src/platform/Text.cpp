@@ -246,4 +246,12 @@ bool Equals(QByteArrayView a, QByteArrayView b) {
   return a.size() == b.size() && SameIgnoringCase(a.data(), b.data(), a.size());
 }
 
+qint64 ToInteger(double x) {
+  if (std::isnan(x)) return 0;
+  constexpr double kTwoTo63 = 9223372036854775808.0;
+  if (x >= kTwoTo63) return std::numeric_limits<qint64>::max();
+  if (x <= -kTwoTo63) return std::numeric_limits<qint64>::min();
+  return static_cast<qint64>(x);
+}
+
 }  // namespace platform

@@ -44,6 +44,9 @@ QByteArray Str(double number);
 QByteArray Format(qint64 number, QByteArrayView pattern);
 
 double Floor(double x);
+// The whole part toward zero as an Integer, saturated at the Integer range;
+// NaN gives 0. Lengths read from received text can be any size.
+qint64 ToInteger(double x);
 // Nearest whole number; halves round away from zero.
 double Round(double x);
 

@@ -109,6 +109,14 @@ TEST(TextTest, roundTakesHalvesAwayFromZero) {
   EXPECT_EQ(Floor(-0.5), -1.0);
 }
 
+TEST(TextTest, toIntegerTruncatesAndSaturatesWithoutOverflow) {
+  EXPECT_EQ(platform::ToInteger(12.7), 12);
+  EXPECT_EQ(platform::ToInteger(-12.7), -12);
+  EXPECT_EQ(platform::ToInteger(1e300), std::numeric_limits<qint64>::max());
+  EXPECT_EQ(platform::ToInteger(-1e300), std::numeric_limits<qint64>::min());
+  EXPECT_EQ(platform::ToInteger(std::nan("")), 0);
+}
+
 TEST(TextTest, trimUppercaseAndChr) {
   EXPECT_EQ(B(Trim(" \t N0CALL \r\n")), "N0CALL");
   EXPECT_EQ(B(Trim("   ")), "");
