@@ -1,13 +1,12 @@
 #include "app/AboutWindow.h"
 
 #include <QCloseEvent>
-#include <QFontMetrics>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPointer>
-#include <cmath>
 
 #include "app/App.h"
+#include "app/DesignScale.h"
 
 // Resources compiled into a static library must be registered by hand, and
 // from outside any namespace.
@@ -55,32 +54,22 @@ QPointer<AboutWindow>& instanceSlot() {
 
 QString versionText() { return QStringLiteral("Version ") + App::ShortVersion(); }
 
-int scaled(int designPixels, double scale) { return int(std::lround(designPixels * scale)); }
-
 QFont labelFont(const QFont& base, const LabelDesign& label, double scale) {
   QFont font = base;
-  if (&label != &kLabels[0]) font.setPixelSize(scaled(kTextSize, scale));
+  if (&label != &kLabels[0]) font.setPixelSize(Scaled(kTextSize, scale));
   return font;
-}
-
-bool fits(const QFont& font, const QString& text, int width, int height) {
-  const QRect used = QFontMetrics(font).boundingRect(QRect(0, 0, width, 1 << 20),
-                                                     Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, text);
-  return used.width() <= width && used.height() <= height;
 }
 
 // The smallest scale of the design at which every label shows its whole text.
 double requiredScale(const QFont& base) {
-  for (double scale = 1.0; scale < 4.0; scale += 0.05) {
-    bool all = true;
+  return SmallestScale(1.0, 0.05, [&base](double scale) {
     for (const LabelDesign& label : kLabels) {
       const QString text = *label.text ? QString::fromLatin1(label.text) : versionText();
-      all = all && fits(labelFont(base, label, scale), text, scaled(label.width, scale),
-                        scaled(label.height, scale));
+      if (!TextFits(labelFont(base, label, scale), text, Scaled(label.width, scale), Scaled(label.height, scale)))
+        return false;
     }
-    if (all) return scale;
-  }
-  return 4.0;
+    return true;
+  }, 4.0);
 }
 
 }  // namespace
@@ -98,14 +87,14 @@ AboutWindow::AboutWindow() {
   // An ordinary titled window of fixed size with only a close button.
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
   const double scale = requiredScale(font());
-  setFixedSize(scaled(kDesignWidth, scale), scaled(kDesignHeight, scale));
+  setFixedSize(Scaled(kDesignWidth, scale), Scaled(kDesignHeight, scale));
 
   auto* canvas = new QLabel(this);
   canvas->setObjectName(QStringLiteral("Canvas1"));
   canvas->setPixmap(x_zvk());
   canvas->setScaledContents(true);
   canvas->setFocusPolicy(Qt::NoFocus);
-  canvas->setGeometry(scaled(20, scale), scaled(14, scale), scaled(100, scale), scaled(76, scale));
+  canvas->setGeometry(Scaled(20, scale), Scaled(14, scale), Scaled(100, scale), Scaled(76, scale));
 
   for (const LabelDesign& design : kLabels) {
     auto* label = new QLabel(QString::fromLatin1(design.text), this);
@@ -115,8 +104,8 @@ AboutWindow::AboutWindow() {
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setTextInteractionFlags(Qt::NoTextInteraction);
     label->setFocusPolicy(Qt::NoFocus);
-    label->setGeometry(scaled(design.left, scale), scaled(design.top, scale), scaled(design.width, scale),
-                       scaled(design.height, scale));
+    label->setGeometry(Scaled(design.left, scale), Scaled(design.top, scale), Scaled(design.width, scale),
+                       Scaled(design.height, scale));
   }
   Event_Open();
 }

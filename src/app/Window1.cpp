@@ -12,9 +12,10 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
-#include <cmath>
+#include <algorithm>
 #include <limits>
 
+#include "app/DesignScale.h"
 #include "app/MenuBar1.h"
 #include "app/MyProgressBar.h"
 #include "platform/SerialControl.h"
@@ -60,15 +61,9 @@ double requiredScale(const QFont& font) {
   need(fm.horizontalAdvance(QStringLiteral("Trace")) + 24, 65);
   need(fm.height() + 4, 20);
   // The instruction wraps within its box: grow until its lines fit.
-  for (double s = scale; s < 4.0; s += 0.02) {
-    const QRect box(0, 0, int(std::lround(324 * s)), 10000);
-    const QRect used = fm.boundingRect(box, Qt::TextWordWrap, QString::fromLatin1(kLabel2Text));
-    if (used.height() <= std::lround(32 * s)) {
-      scale = s;
-      break;
-    }
-  }
-  return scale;
+  return SmallestScale(scale, 0.02, [&font](double s) {
+    return TextFits(font, QString::fromLatin1(kLabel2Text), Scaled(324, s), Scaled(32, s));
+  }, scale);
 }
 
 }  // namespace
@@ -101,7 +96,7 @@ void Window1::Layout() {
   scale_ = requiredScale(font());
   auto* content = new QWidget(this);
   content->setObjectName(QStringLiteral("content"));
-  content->setFixedSize(int(std::lround(kDesignWidth * scale_)), int(std::lround(kDesignHeight * scale_)));
+  content->setFixedSize(Scaled(kDesignWidth, scale_), Scaled(kDesignHeight, scale_));
   setCentralWidget(content);
   setFixedSize(content->width(), content->height() + menuBar()->sizeHint().height());
 }
@@ -112,8 +107,7 @@ void Window1::CreateControls0() {
   QWidget* parent = centralWidget();
   auto place = [this](QWidget* w, const char* name, int left, int top, int width, int height) {
     w->setObjectName(QString::fromLatin1(name));
-    w->setGeometry(int(std::lround(left * scale_)), int(std::lround(top * scale_)),
-                   int(std::lround(width * scale_)), int(std::lround(height * scale_)));
+    w->setGeometry(Scaled(left, scale_), Scaled(top, scale_), Scaled(width, scale_), Scaled(height, scale_));
   };
 
   label1_ = new QLabel(QStringLiteral("Select serial port:"), parent);
