@@ -106,7 +106,6 @@ class Window1 : public QMainWindow, private capture::ReceptionView {
 
   double scale_ = 1.0;
   capture::ExportReception reception_;
-  bool inDataAvailable_ = false;
 
   QLabel* label1_ = nullptr;
   QComboBox* serialPortMenu_ = nullptr;
