@@ -39,9 +39,10 @@ void Window1::Event_Open() {
   const qint64 count = ports.size();
   serial1_->setRequestToSend(false);
   // The last of several ports bearing the remembered name wins.
+  const QByteArray remembered = m_PortName.toUtf8();
   for (qint64 i = 0; i < count; ++i) {
     serialPortMenu_->addItem(ports[i].name);
-    if (platform::Equals(ports[i].name.toUtf8(), m_PortName.toUtf8())) m_Port = i;
+    if (platform::Equals(ports[i].name.toUtf8(), remembered)) m_Port = i;
   }
 
   if (m_Port >= 0 && m_Port < count) {
