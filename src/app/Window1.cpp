@@ -1,5 +1,6 @@
 #include "app/Window1.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -133,8 +134,13 @@ void Window1::CreateControls0() {
   statusField_->setTabChangesFocus(true);
   statusField_->setContextMenuPolicy(Qt::NoContextMenu);  // our own menu, on the right click
   statusField_->setFocusPolicy(Qt::StrongFocus);
-  statusField_->installEventFilter(this);
   statusField_->viewport()->installEventFilter(this);
+  // The selection is not drawn while the area has no focus; it stays all the
+  // same, so a window-level Ctrl+C still copies it.
+  QPalette palette = statusField_->palette();
+  palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Inactive, QPalette::Base));
+  palette.setColor(QPalette::Inactive, QPalette::HighlightedText, palette.color(QPalette::Inactive, QPalette::Text));
+  statusField_->setPalette(palette);
 
   label2_ = new QLabel(QString::fromLatin1(kLabel2Text), parent);
   place(label2_, "Label2", 18, 77, 324, 32);
@@ -178,10 +184,11 @@ void Window1::CreateControls0() {
   setTabOrder(pushButton2_, trace_);
   setTabOrder(trace_, callsignText_);
   // The window sees every key first, for its own Ctrl commands.
-  for (QWidget* w : {static_cast<QWidget*>(pushButton1_), static_cast<QWidget*>(pushButton2_),
-                     static_cast<QWidget*>(trace_), static_cast<QWidget*>(callsignText_),
-                     static_cast<QWidget*>(serialPortMenu_)})
-    w->installEventFilter(this);
+  for (QWidget* w : KeyControls()) w->installEventFilter(this);
+}
+
+QList<QWidget*> Window1::KeyControls() const {
+  return {statusField_, pushButton1_, pushButton2_, trace_, callsignText_, serialPortMenu_};
 }
 
 void Window1::closeEvent(QCloseEvent* event) {
@@ -190,9 +197,11 @@ void Window1::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
-// Keys that reach the window itself, with no control holding the focus.
+// Keys that reach the window itself. A key that a focused control passed on
+// has had its Event_KeyDown in the event filter already: once per key.
 void Window1::keyPressEvent(QKeyEvent* event) {
-  Event_KeyDown(keyText(event), event->modifiers() & Qt::ControlModifier);
+  if (!KeyControls().contains(QApplication::focusWidget()))
+    Event_KeyDown(keyText(event), event->modifiers() & Qt::ControlModifier);
   QMainWindow::keyPressEvent(event);
 }
 

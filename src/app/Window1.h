@@ -92,6 +92,8 @@ class Window1 : public QMainWindow, private capture::ReceptionView {
   void CreateControls();
   void CreateControls0();
   void OnPortLost(const QString& port);
+  // The controls whose keys the window's event filter sees first.
+  QList<QWidget*> KeyControls() const;
 
   // capture::ReceptionView
   void AppendStatus(QByteArrayView text) override;

@@ -8,6 +8,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QTextCursor>
+#include <QTextDocumentFragment>
 
 #include "app/Window1.h"
 #include "platform/Dialogs.h"
@@ -40,6 +41,16 @@ bool clipboardHasText() {
 
 QString clipboardText() { return QGuiApplication::clipboard()->text(); }
 
+// Select All, as Qt's own text widgets do it: where the platform has a
+// selection clipboard (X11), the text also becomes the primary selection.
+void selectAll(QPlainTextEdit* area) {
+  area->selectAll();
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  const QTextCursor cursor = area->textCursor();
+  if (cursor.hasSelection() && clipboard->supportsSelection())
+    clipboard->setText(cursor.selection().toPlainText(), QClipboard::Selection);
+}
+
 void cut(QPlainTextEdit* area) {
   area->copy();
   replaceSelection(area, QString());
@@ -48,7 +59,7 @@ void cut(QPlainTextEdit* area) {
 // Ctrl with a, c, x (and v where pasting is allowed) on the status area.
 void keyCommand(QPlainTextEdit* area, const QString& key, bool withPaste) {
   if (isKey(key, u'a'))
-    area->selectAll();
+    selectAll(area);
   else if (isKey(key, u'c'))
     area->copy();
   else if (isKey(key, u'x'))
@@ -77,10 +88,10 @@ bool Window1::StatusField_MouseDown(bool contextualClick) {
   auto* cutItem = new QAction(QStringLiteral("Cut"), &menu);
   auto* erase = new QAction(QStringLiteral("Delete"), &menu);
   auto* paste = new QAction(QStringLiteral("Paste"), &menu);
-  auto* selectAll = new QAction(QStringLiteral("Select All"), &menu);
+  auto* selectAllItem = new QAction(QStringLiteral("Select All"), &menu);
 
   paste->setEnabled(clipboardHasText());
-  selectAll->setEnabled(!statusField_->document()->isEmpty());
+  selectAllItem->setEnabled(!statusField_->document()->isEmpty());
   const bool selected = hasSelection(statusField_);
   copy->setEnabled(selected);
   cutItem->setEnabled(selected);
@@ -91,7 +102,7 @@ bool Window1::StatusField_MouseDown(bool contextualClick) {
   menu.addAction(paste);
   menu.addAction(erase);
   menu.addSeparator();
-  menu.addAction(selectAll);
+  menu.addAction(selectAllItem);
 
   QAction* chosen = platform::PopUp(menu);
   if (chosen == copy)
@@ -102,8 +113,8 @@ bool Window1::StatusField_MouseDown(bool contextualClick) {
     replaceSelection(statusField_, QString());
   else if (chosen == paste)
     replaceSelection(statusField_, clipboardText());  // read now, not at the click
-  else if (chosen == selectAll)
-    statusField_->selectAll();
+  else if (chosen == selectAllItem)
+    selectAll(statusField_);
   return true;
 }
 

@@ -3,28 +3,22 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCheckBox>
 #include <QClipboard>
-#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QSignalSpy>
 #include <QTest>
-#include <QTextCursor>
-#include <functional>
 
 #include "app/Window1.h"
 #include "platform/Dialogs.h"
+#include "support/QtPrinters.h"
 
 namespace {
 
 const QByteArray kExport = "ADIF header<EOH><CALL:4>K1AB<FREQ:6>14.074<EOR>";
 const QString kStatus = QStringLiteral("Waiting for ADIF data...\nBeginning Export...\n");
-
-struct MenuSeen {
-  QStringList texts;  // separators as ""
-  QList<bool> enabled;
-  int shown = 0;
-};
 
 class EditingCommands : public ::testing::Test {
  protected:
@@ -33,8 +27,6 @@ class EditingCommands : public ::testing::Test {
     window.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     window.ADIFData() = kExport;
-    area()->setPlainText(kStatus);
-    clipboard()->clear();
   }
   void TearDown() override {
     platform::SetDialogHandlersForTesting({});
@@ -42,200 +34,163 @@ class EditingCommands : public ::testing::Test {
   }
 
   QPlainTextEdit* area() { return window.StatusField(); }
-  static QClipboard* clipboard() { return QGuiApplication::clipboard(); }
+  static QClipboard* clipboard() { return QApplication::clipboard(); }
   QString selected() { return area()->textCursor().selectedText(); }
 
-  // Selects `length` characters from `start`.
-  void select(int start, int length) {
+  // The area holds `text` with its first `selection` characters selected; the clipboard `clip`.
+  void reset(const QString& text, int selection, const QString& clip) {
+    area()->setPlainText(text);
     QTextCursor cursor = area()->textCursor();
-    cursor.setPosition(start);
-    cursor.setPosition(start + length, QTextCursor::KeepAnchor);
+    cursor.setPosition(selection, QTextCursor::KeepAnchor);
     area()->setTextCursor(cursor);
+    clip.isEmpty() ? clipboard()->clear() : clipboard()->setText(clip);
   }
 
-  // Answers the next pop-up with the entry of that text (none: dismissed),
-  // after running `duringMenu`, and records what the menu offered.
-  void answerMenuWith(const QString& choice, std::function<void()> duringMenu = {}) {
+  // Clicks the area with `button`; a menu's entries are noted ("Text+" when
+  // enabled), "Still" is put on the clipboard, and the entry `choice` is chosen.
+  void click(Qt::MouseButton button, const QString& choice = {}) {
     platform::DialogHandlers handlers;
-    handlers.popUp = [this, choice, duringMenu](QMenu& menu) -> QAction* {
-      ++seen.shown;
-      seen.texts.clear();
-      seen.enabled.clear();
+    handlers.popUp = [this, choice](QMenu& menu) -> QAction* {
       QAction* pick = nullptr;
       for (QAction* item : menu.actions()) {
-        seen.texts << (item->isSeparator() ? QString() : item->text());
-        seen.enabled << item->isEnabled();
-        if (!choice.isEmpty() && item->text() == choice) pick = item;
+        menuSeen << (item->isSeparator() ? QStringLiteral("-") : item->text() + (item->isEnabled() ? "+" : ""));
+        if (item->text() == choice) pick = item;
       }
-      if (duringMenu) duringMenu();
+      clipboard()->setText(QStringLiteral("Still"));  // a paste reads the clipboard when chosen
       return pick;
     };
     platform::SetDialogHandlersForTesting(handlers);
-  }
-
-  void rightClick() { QTest::mouseClick(area()->viewport(), Qt::RightButton, {}, QPoint(5, 5)); }
-
-  // Enabled flags in menu order: Cut, Copy, Paste, Delete, Select All.
-  QList<bool> commandFlags() const {
-    QList<bool> flags = seen.enabled;
-    if (flags.size() == 6) flags.removeAt(4);
-    return flags;
+    menuSeen.clear();
+    QTest::mouseClick(area()->viewport(), button, {}, QPoint(5, 5));
   }
 
   app::Window1 window;
-  MenuSeen seen;
+  QStringList menuSeen;
 };
 
-TEST_F(EditingCommands, contextMenuOffersSixEntriesEnabledAsAtTheClick) {
+TEST_F(EditingCommands, rightClickMenuIsEnabledAsAtTheClickAndEachEntryActsOnTheSelection) {
+  const QStringList none{"Cut", "Copy", "Paste", "Delete", "-", "Select All"};
+  const QStringList all{"Cut+", "Copy+", "Paste+", "Delete+", "-", "Select All+"};
   const struct {
-    const char* what;
     QString text;
-    int selection;  // characters selected from the start
-    QString clip;
-    QList<bool> flags;  // Cut, Copy, Paste, Delete, Select All
-  } cases[] = {
-      {"empty area", "", 0, "", {false, false, false, false, false}},
-      {"empty area, text to paste", "", 0, "K1AB", {false, false, true, false, false}},
-      {"text, no selection", kStatus, 0, "", {false, false, false, false, true}},
-      {"a selection", kStatus, 7, "x", {true, true, true, true, true}},
-  };
-  answerMenuWith(QString());
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    area()->setPlainText(c.text);
-    select(0, c.selection);
-    if (c.clip.isEmpty())
-      clipboard()->clear();
-    else
-      clipboard()->setText(c.clip);
-    rightClick();
-    EXPECT_EQ(seen.texts, QStringList({"Cut", "Copy", "Paste", "Delete", "", "Select All"}));
-    EXPECT_EQ(commandFlags(), c.flags);
-    EXPECT_EQ(selected(), c.text.left(c.selection)) << "the right click keeps the selection";
-  }
-  EXPECT_EQ(seen.shown, 4);
-}
-
-TEST_F(EditingCommands, plainClickOpensNoMenuAndIsNotClaimed) {
-  answerMenuWith(QString());
-  QTest::mouseClick(area()->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
-  EXPECT_EQ(seen.shown, 0);
-  EXPECT_FALSE(window.StatusField_MouseDown(false));
-  EXPECT_EQ(seen.shown, 0);
-}
-
-TEST_F(EditingCommands, dismissedMenuChangesNothingButTheFocus) {
-  window.CallsignText()->setFocus();
-  select(8, 3);
-  clipboard()->setText(QStringLiteral("kept"));
-  answerMenuWith(QString());
-  EXPECT_TRUE(window.StatusField_MouseDown(true));
-  EXPECT_EQ(area()->toPlainText(), kStatus);
-  EXPECT_EQ(selected(), "for");
-  EXPECT_EQ(clipboard()->text(), "kept");
-  EXPECT_EQ(window.focusWidget(), area());
-}
-
-// Each from "Waiting " selected and "before" on the clipboard.
-TEST_F(EditingCommands, eachMenuEntryActsOnTheSelectionAndTheClipboard) {
-  const struct {
-    QString choice, text, clip;
+    int selection;
+    QString clip, choice;
+    QStringList seen;
+    QString textAfter, clipAfter;
     qsizetype selectedAfter;
   } cases[] = {
-      {"Copy", kStatus, "Waiting ", 8},
-      {"Cut", kStatus.mid(8), "Waiting ", 0},
-      {"Delete", kStatus.mid(8), "before", 0},
-      {"Paste", "Still" + kStatus.mid(8), "Still", 0},  // the clipboard as it is when chosen
-      {"Select All", kStatus, "before", kStatus.size()},
+      {"", 0, "", "", none, "", "Still", 0},
+      {"", 0, "K1AB", "", {"Cut", "Copy", "Paste+", "Delete", "-", "Select All"}, "", "Still", 0},
+      {kStatus, 0, "", "", {"Cut", "Copy", "Paste", "Delete", "-", "Select All+"}, kStatus, "Still", 0},
+      {kStatus, 7, "x", "", all, kStatus, "Still", 7},
+      {kStatus, 7, "x", "Copy", all, kStatus, "Waiting", 7},
+      {kStatus, 7, "x", "Cut", all, kStatus.mid(7), "Waiting", 0},
+      {kStatus, 7, "x", "Delete", all, kStatus.mid(7), "Still", 0},
+      {kStatus, 7, "x", "Paste", all, "Still" + kStatus.mid(7), "Still", 0},
+      {kStatus, 7, "x", "Select All", all, kStatus, "Still", kStatus.size()},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.choice.toStdString());
-    area()->setPlainText(kStatus);
-    select(0, 8);
-    clipboard()->setText(QStringLiteral("before"));
-    answerMenuWith(c.choice, [paste = c.choice == "Paste"] {
-      if (paste) clipboard()->setText(QStringLiteral("Still"));
-    });
-    rightClick();
+    SCOPED_TRACE((c.seen.join(' ') + " " + c.choice).toStdString());
+    window.CallsignText()->setFocus();
+    reset(c.text, c.selection, c.clip);
+    click(Qt::RightButton, c.choice);
+    EXPECT_EQ(menuSeen, c.seen);
+    EXPECT_EQ(area()->toPlainText(), c.textAfter);
+    EXPECT_EQ(clipboard()->text(), c.clipAfter);
+    EXPECT_EQ(selected().size(), c.selectedAfter);
+    EXPECT_EQ(QApplication::focusWidget(), area());
+  }
+  EXPECT_TRUE(window.StatusField_MouseDown(true)) << "claimed, with or without a choice";
+  click(Qt::LeftButton);
+  EXPECT_TRUE(menuSeen.isEmpty()) << "a plain click opens no menu";
+  EXPECT_FALSE(window.StatusField_MouseDown(false));
+}
+
+// The two key handlers, each from "Waiting" selected and "clip" on the clipboard.
+TEST_F(EditingCommands, ctrlLettersEditTheAreaAndOnlyTheAreasOwnHandlerConsumesOrPastes) {
+  const struct {
+    bool window;  // Event_KeyDown, else StatusField_KeyDown
+    const char* key;
+    bool ctrl;
+    QString clipBefore, text, clip;
+    qsizetype selectedAfter;
+  } cases[] = {
+      {false, "a", true, "clip", kStatus, "clip", kStatus.size()},
+      {false, "C", true, "clip", kStatus, "Waiting", 7},
+      {false, "x", true, "clip", kStatus.mid(7), "Waiting", 0},
+      {false, "v", true, "clip", "clip" + kStatus.mid(7), "clip", 0},
+      {false, "V", true, "", kStatus.mid(7), "", 0},
+      {false, "z", true, "clip", kStatus, "clip", 7},
+      {false, "a", false, "clip", kStatus, "clip", 7},
+      {false, "v", false, "clip", kStatus, "clip", 7},
+      {true, "A", true, "clip", kStatus, "clip", kStatus.size()},
+      {true, "c", true, "clip", kStatus, "Waiting", 7},
+      {true, "x", true, "clip", kStatus.mid(7), "Waiting", 0},
+      {true, "v", true, "clip", kStatus, "clip", 7},
+      {true, "q", true, "clip", kStatus, "clip", 7},
+      {true, "x", false, "clip", kStatus, "clip", 7},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.window ? "window " : "area ") + c.key + (c.ctrl ? " with Ctrl" : ""));
+    reset(kStatus, 7, c.clipBefore);
+    const QString key = QString::fromLatin1(c.key);
+    if (c.window)
+      EXPECT_FALSE(window.Event_KeyDown(key, c.ctrl));
+    else
+      EXPECT_EQ(window.StatusField_KeyDown(key, c.ctrl), c.ctrl);
     EXPECT_EQ(area()->toPlainText(), c.text);
     EXPECT_EQ(clipboard()->text(), c.clip);
     EXPECT_EQ(selected().size(), c.selectedAfter);
   }
 }
 
-// Also with Shift held; a paste without clipboard text empties the selection.
-TEST_F(EditingCommands, ctrlLettersInTheStatusAreaEditIt) {
+// Real keys: the area's Ctrl keys never reach its own handling; the window's
+// reach the area from any control, once per key, and typing still works.
+TEST_F(EditingCommands, keysReachTheirHandlersOnceFromAnyControl) {
+  reset(kStatus, 7, {});
   area()->setFocus();
-  QTest::keyClick(area(), Qt::Key_A, Qt::ControlModifier);
-  EXPECT_EQ(selected().size(), kStatus.size());
-  select(0, 7);
-  QTest::keyClick(area(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
-  EXPECT_EQ(clipboard()->text(), "Waiting");
-  EXPECT_EQ(area()->toPlainText(), kStatus);
-  QTest::keyClick(area(), Qt::Key_X, Qt::ControlModifier);
-  EXPECT_EQ(area()->toPlainText(), kStatus.mid(7));
-  clipboard()->setText(QStringLiteral("Pasted"));
-  QTest::keyClick(area(), Qt::Key_V, Qt::ControlModifier);
-  EXPECT_EQ(area()->toPlainText(), QStringLiteral("Pasted") + kStatus.mid(7));
-  clipboard()->clear();
-  select(0, 6);
-  EXPECT_TRUE(window.StatusField_KeyDown(QStringLiteral("V"), true));
-  EXPECT_EQ(area()->toPlainText(), kStatus.mid(7));
-}
-
-TEST_F(EditingCommands, ctrlWithAnotherLetterIsConsumedAndDoesNothing) {
-  area()->setFocus();
-  select(0, 7);
-  clipboard()->setText(QStringLiteral("kept"));
-  EXPECT_TRUE(window.StatusField_KeyDown(QStringLiteral("z"), true));
-  EXPECT_TRUE(window.StatusField_KeyDown(QStringLiteral("1"), true));
-  QTest::keyClick(area(), Qt::Key_Z, Qt::ControlModifier);
   QTest::keyClick(area(), Qt::Key_End, Qt::ControlModifier);
-  EXPECT_EQ(area()->toPlainText(), kStatus);
-  EXPECT_EQ(selected(), "Waiting");
-  EXPECT_EQ(clipboard()->text(), "kept");
-}
-
-TEST_F(EditingCommands, keysWithoutCtrlAreNotConsumed) {
-  select(0, 7);
-  EXPECT_FALSE(window.StatusField_KeyDown(QStringLiteral("a"), false));
-  EXPECT_FALSE(window.StatusField_KeyDown(QStringLiteral("v"), false));
-  EXPECT_EQ(selected(), "Waiting");
-  // The area's own keyboard selection still works.
-  area()->setFocus();
   QTest::keyClick(area(), Qt::Key_Right, Qt::ShiftModifier);
-  EXPECT_EQ(selected(), "Waiting ");
-}
+  EXPECT_EQ(selected(), "Waiting ") << "Ctrl+End consumed; Shift+Right left to the area";
+  QSignalSpy clipboardChanges(clipboard(), &QClipboard::dataChanged);
+  window.Trace()->setFocus();
+  QTest::keyClick(window.Trace(), Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(clipboard()->text(), "Waiting ");
+  EXPECT_EQ(clipboardChanges.count(), 1);
 
-// Ctrl+A, C and X act on the status area from anywhere in the window, here
-// with the call-sign field focused; they never consume the key or paste.
-TEST_F(EditingCommands, windowKeysActOnTheStatusAreaNeverConsumeAndNeverPaste) {
   QLineEdit* call = window.CallsignText();
   call->setFocus();
-  ASSERT_EQ(QGuiApplication::focusObject(), call);
   QTest::keyClicks(call, QStringLiteral("k1ab"));
-  EXPECT_EQ(call->text(), "K1AB") << "typing still reaches the field";
-
+  EXPECT_EQ(call->text(), "K1AB");
   QTest::keyClick(call, Qt::Key_A, Qt::ControlModifier);
-  EXPECT_EQ(selected().size(), kStatus.size());
   call->deselect();
-  select(0, 7);
-  EXPECT_FALSE(window.Event_KeyDown(QStringLiteral("c"), true));
-  EXPECT_EQ(clipboard()->text(), "Waiting");
   QTest::keyClick(call, Qt::Key_X, Qt::ControlModifier);
-  EXPECT_EQ(area()->toPlainText(), kStatus.mid(7));
-  EXPECT_EQ(call->text(), "K1AB") << "the field had nothing selected to cut";
-
-  clipboard()->setText(QStringLiteral("X"));
-  QTest::keyClick(call, Qt::Key_V, Qt::ControlModifier);
-  select(0, 3);
-  EXPECT_FALSE(window.Event_KeyDown(QStringLiteral("v"), true));
-  EXPECT_FALSE(window.Event_KeyDown(QStringLiteral("q"), true));
-  EXPECT_FALSE(window.Event_KeyDown(QStringLiteral("x"), false));
-  EXPECT_EQ(area()->toPlainText(), kStatus.mid(7)) << "no paste, and no cut without Ctrl";
-  EXPECT_FALSE(window.Event_KeyDown(QStringLiteral("a"), true));
-  EXPECT_FALSE(window.Event_KeyDown(QStringLiteral("x"), true));
   EXPECT_EQ(area()->toPlainText(), "");
+  EXPECT_EQ(clipboard()->text(), kStatus);
+}
+
+// The selection is not drawn while the area has no focus, yet it is kept; Select
+// All also sets the primary selection where the platform has one (X11).
+TEST_F(EditingCommands, selectionShowsOnlyWithTheFocusAndSelectAllSetsThePrimarySelection) {
+  window.CallsignText()->setFocus();
+  reset(kStatus, 0, {});
+  const QImage plain = area()->viewport()->grab().toImage();
+  QTest::keyClick(window.CallsignText(), Qt::Key_A, Qt::ControlModifier);
+  EXPECT_EQ(selected().size(), kStatus.size());
+  EXPECT_TRUE(area()->viewport()->grab().toImage() == plain) << "no selection drawn without the focus";
+  area()->setFocus();
+  const QImage focused = area()->viewport()->grab().toImage();
+  const QRgb highlight = area()->palette().color(QPalette::Active, QPalette::Highlight).rgb();
+  bool drawn = false;
+  for (int x = 0; x < focused.width(); ++x) drawn = drawn || focused.pixel(x, 10) == highlight;
+  EXPECT_TRUE(drawn) << "drawn again with the focus";
+  if (!clipboard()->supportsSelection()) return;
+  for (const QString& entry : {QString(), QStringLiteral("Select All")}) {
+    reset(kStatus, 0, {});
+    clipboard()->clear(QClipboard::Selection);
+    entry.isEmpty() ? QTest::keyClick(area(), Qt::Key_A, Qt::ControlModifier) : click(Qt::RightButton, entry);
+    EXPECT_EQ(clipboard()->text(QClipboard::Selection), kStatus) << entry.toStdString();
+  }
 }
 
 }  // namespace
