@@ -1,13 +1,12 @@
-// Reception fed by stand-ins for the port's buffer and the window, and once by
-// the real serial control on a pseudo-terminal.
+// Reception fed by stand-ins for the port's buffer and the window.
 #include <gtest/gtest.h>
 
+#include <QList>
 #include <functional>
 #include <limits>
+#include <map>
 
 #include "capture/Reception.h"
-#include "platform/SerialControl.h"
-#include "support/PtyPair.h"
 
 using capture::ExportReception;
 using Calls = std::vector<std::string>;
@@ -28,11 +27,12 @@ class FakeSource : public platform::ByteSource {
   bool stuck = false;
 };
 
-// Logs what reception does to the window, and keeps the status text and the bar as the window would.
+// Logs what reception does to the window and counts each kind of call; keeps
+// the status text and the bar as the window would.
 class RecordingView : public capture::ReceptionView {
  public:
   void AppendStatus(QByteArrayView text) override {
-    status += text.toByteArray();
+    status += text;
     log("append:" + text.toByteArray());
   }
   void SetStatusText(QByteArrayView text) override {
@@ -50,17 +50,12 @@ class RecordingView : public capture::ReceptionView {
     value = v;
     log("value " + QByteArray::number(v));
   }
-  void EnableButtons() override {
-    ++enables;
-    log("enable");
-  }
+  void EnableButtons() override { log("enable"); }
   void DoEvents() override {
     log("yield");
-    ++yields;
-    if (onYield) onYield(yields);
+    if (onYield) onYield(count["yield"]);
   }
   void AddFields() override {
-    ++completions;
     log("addfields");
     if (onAddFields) onAddFields();
   }
@@ -69,13 +64,16 @@ class RecordingView : public capture::ReceptionView {
   bool trace = false;
   QByteArray status;
   qint64 maximum = 100, value = 0;
-  int enables = 0, yields = 0, completions = 0;
   Calls calls;
+  std::map<QByteArray, int> count;  // by the call's first word
   std::function<void(int)> onYield;  // given the yield's count since the start
   std::function<void()> onAddFields;
 
  private:
-  void log(const QByteArray& call) { calls.push_back(call.toStdString()); }
+  void log(const QByteArray& call) {
+    calls.push_back(call.toStdString());
+    ++count[call.split(' ').front()];
+  }
 };
 
 struct Rig {
@@ -127,43 +125,58 @@ TEST(ReceptionCuts, anyCutOfAnExportIntoReadsGivesTheSameExport) {
         EXPECT_TRUE(rig.source.buffer.isEmpty());
         EXPECT_EQ(rig.view.maximum, 13);
         EXPECT_EQ(rig.view.value, 0);
-        EXPECT_EQ(rig.view.enables, 1);
-        EXPECT_EQ(rig.view.completions, 1);
+        EXPECT_EQ(rig.view.count["enable"], 1);
+        EXPECT_EQ(rig.view.count["addfields"], 1);
         EXPECT_EQ(rig.view.status, trace ? "\n<A:1>x\n<EOR>\nExport Complete!" : kDone);
       }
     }
   }
 }
 
-TEST(ReceptionFraming, readsMakeOneExportAtATime) {
+// Reads, and bytes that arrive inside the first or the finishing yield (with or
+// without a data event of their own), make one export at a time.
+TEST(ReceptionFraming, readsAndBytesDuringYieldsMakeOneExportAtATime) {
   const struct {
     std::vector<QByteArray> reads;
+    int yield;  // the yield inside which `arrives` comes, 0 for none
+    QByteArray arrives;
+    bool event;
     QByteArray data;
     qint64 maximum;
-    QByteArray status;
-    int enables;
+    QByteArray status, unread = {};
   } cases[] = {
-      {{"{12.7}data"}, "data", 12, kBegun, 0}, {{"{}data"}, "data", 0, kBegun, 0},
-      {{"{abc}data"}, "data", 0, kBegun, 0}, {{"{ 42}data"}, "data", 42, kBegun, 0},
-      {{"{-3}data"}, "data", -3, kBegun, 0}, {{"{1e999}data"}, "data", kMax, kBegun, 0},
-      {{"{99999999999999999999999}data"}, "data", kMax, kBegun, 0},
-      {{"{-99999999999999999999999}data"}, "data", std::numeric_limits<qint64>::min(), kBegun, 0},
-      {{"x}ab", "{12}DATA"}, "ab{12}DATA", 0, kBegun, 0},  // the braces' order is not looked at
-      {{"{5}abc", "{9}def"}, "abc{9}def", 5, kBegun, 0},   // a second header while downloading is data
-      {{"{8}<A:1>", "x]t]]ail"}, "<A:1>xtail", 8, kDone, 1},
-      {{"[{10}[ab", "c[[d", "efgh[", "ij]k[lm"}, "abcdefghijklm", 10, kDone, 1},
-      {{"{3}old]", "{5}ne", "w]"}, "new", 5, kDone + kDone, 2},  // the unsaved export is dropped
-      {{"zz{10}<A:1>x[<EOR>]tail", "{3}abc"}, "abc", 3, kDone + kBegun, 1},
+      {{"{12.7}data"}, 0, "", false, "data", 12, kBegun}, {{"{}data"}, 0, "", false, "data", 0, kBegun},
+      {{"{abc}data"}, 0, "", false, "data", 0, kBegun}, {{"{ 42}data"}, 0, "", false, "data", 42, kBegun},
+      {{"{-3}data"}, 0, "", false, "data", -3, kBegun}, {{"{1e999}data"}, 0, "", false, "data", kMax, kBegun},
+      {{"{99999999999999999999999}data"}, 0, "", false, "data", kMax, kBegun},
+      {{"{-99999999999999999999999}data"}, 0, "", false, "data", std::numeric_limits<qint64>::min(), kBegun},
+      {{"x}ab", "{12}DATA"}, 0, "", false, "ab{12}DATA", 0, kBegun},  // the braces' order is not looked at
+      {{"{5}abc", "{9}def"}, 0, "", false, "abc{9}def", 5, kBegun},   // a second header while downloading is data
+      {{"{8}<A:1>", "x]t]]ail"}, 0, "", false, "<A:1>xtail", 8, kDone},
+      {{"[{10}[ab", "c[[d", "efgh[", "ij]k[lm"}, 0, "", false, "abcdefghijklm", 10, kDone},
+      {{"{3}old]", "{5}ne", "w]"}, 0, "", false, "new", 5, kDone + kDone},  // the unsaved export is dropped
+      {{"zz{10}<A:1>x[<EOR>]tail", "{3}abc"}, 0, "", false, "abc", 3, kDone + kBegun},
+      {{"{6}abc"}, 1, "{7}more", true, "abc{7}more", 6, kBegun},  // the nested event does nothing
+      {{"{6}abc"}, 1, "def]", false, "abcdef", 6, kDone},
+      {{"{6}abc", "def]"}, 2, "{2}xy", false, "xy", 2, kDone + kBegun},  // the next export begins
+      {{"{6}abc", "def]"}, 2, "{2", false, "abcdef", 6, kDone, "{2"},     // an incomplete header waits
+      {{"{6}abc", "def]"}, 2, "{4}wxyz]", true, "wxyz", 4, kDone + kDone},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.reads.front().constData());
+    SCOPED_TRACE((c.reads.front() + " " + c.arrives).constData());
     Rig rig;
+    rig.view.onYield = [&](int yield) {
+      if (yield != c.yield) return;
+      rig.source.buffer += c.arrives;
+      if (c.event) rig.deliver("");
+    };
     for (const QByteArray& read : c.reads) rig.deliver(read);
     EXPECT_EQ(rig.reception.ADIFData, c.data);
     EXPECT_EQ(rig.view.maximum, c.maximum);
     EXPECT_EQ(rig.view.status, c.status);
-    EXPECT_EQ(rig.view.enables, c.enables);
-    EXPECT_EQ(rig.view.completions, c.enables);
+    EXPECT_EQ(rig.source.buffer, c.unread);
+    EXPECT_EQ(rig.view.count["enable"], c.status.count("!"));
+    EXPECT_EQ(rig.view.count["addfields"], c.status.count("!"));
     EXPECT_EQ(rig.reception.DownloadStart, !c.status.endsWith("!"));
     EXPECT_EQ(rig.view.value, rig.reception.DownloadStart ? c.data.size() : 0);
   }
@@ -191,67 +204,11 @@ TEST_F(ReceptionTest, traceShowsEachReadWhileOnThenTheCompletedExport) {
   EXPECT_EQ(ExportReception::FormatForTrace(QByteArrayView("\xe9<\0", 3)), QByteArray("\xe9\n<\0", 4));
 }
 
-// Bytes that arrive inside the first or the finishing yield, with or without a data event of their own.
-TEST(ReceptionYield, bytesArrivingDuringAYieldAreTakenOnceTheyCanBe) {
-  const struct {
-    int yield;
-    QByteArray arrives;
-    bool event;
-    QByteArray data, unread, status;
-    qint64 maximum;
-  } cases[] = {
-      {1, "{7}more", true, "abc{7}more", "", kBegun, 6},  // the nested event does nothing
-      {1, "def]", false, "abcdef", "", kDone, 6},
-      {2, "{2}xy", false, "xy", "", kDone + kBegun, 2},  // the next export begins
-      {2, "{2", false, "abcdef", "{2", kDone, 6},         // an incomplete header waits
-      {2, "{4}wxyz]", true, "wxyz", "", kDone + kDone, 4},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.arrives.constData());
-    Rig rig;
-    rig.view.onYield = [&](int yield) {
-      rig.source.buffer += yield == c.yield ? c.arrives : QByteArray();
-      if (yield == c.yield && c.event) rig.deliver("");
-    };
-    rig.deliver("{6}abc");
-    if (c.yield == 2) rig.deliver("def]");
-    EXPECT_EQ(rig.reception.ADIFData, c.data);
-    EXPECT_EQ(rig.source.buffer, c.unread);
-    EXPECT_EQ(rig.view.status, c.status);
-    EXPECT_EQ(rig.view.maximum, c.maximum);
-    EXPECT_EQ(rig.reception.DownloadStart, !c.status.endsWith("!"));
-  }
-}
-
 TEST_F(ReceptionTest, bufferThatHandsOutNothingEndsTheEvent) {
   reception.DownloadStart = true;
   source.stuck = true;
   deliver("{1}");
   EXPECT_EQ(source.buffer, "{1}");
-}
-
-// On a real port the bytes reach its buffer inside the yield, and no later event comes for them.
-TEST(ReceptionPty, endMarkerArrivingDuringTheFirstYieldIsNotLeftUnread) {
-  testsupport::PtyPair pty;
-  ASSERT_TRUE(pty.ok());
-  platform::SerialControl serial;
-  serial.setPort(pty.portPath());
-  ASSERT_TRUE(serial.Open()) << (serial.port() + ": " + serial.errorString()).toStdString();
-  ExportReception reception;
-  RecordingView view;
-  QObject::connect(&serial, &platform::SerialControl::DataAvailable,
-                   [&] { reception.Serial1_DataAvailable(serial, view); });
-  view.onYield = [&](int yield) {
-    if (yield != 1) return;
-    ASSERT_TRUE(pty.write("<EOR>]"));
-    ASSERT_TRUE(testsupport::waitFor([&] { return serial.bytesAvailable() == 6; }));
-  };
-  ASSERT_TRUE(pty.write("{9}<A:1>x"));
-  ASSERT_TRUE(testsupport::waitFor([&] { return view.completions == 1; }));
-  EXPECT_EQ(reception.ADIFData, "<A:1>x<EOR>");
-  EXPECT_FALSE(reception.DownloadStart);
-  EXPECT_EQ(serial.bytesAvailable(), 0);
-  serial.Close();
 }
 
 }  // namespace
