@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <QByteArray>
+#include <tuple>
 #include <utility>
 
 #include "capture/Completion.h"
@@ -11,38 +11,12 @@ using capture::GetBandFromFreq;
 
 namespace {
 
-// The band plan: every frequency from `low` MHz up to (not including) `high` + 1 MHz.
-const struct {
-  int low, high;
-  const char* field;
-} kPlan[] = {
-    {1, 2, "<BAND:4>160M"},      {3, 4, "<BAND:3>80M"},       {5, 5, "<BAND:3>60M"},     {7, 7, "<BAND:3>40M"},
-    {10, 10, "<BAND:3>30M"},     {14, 14, "<BAND:3>20M"},     {18, 18, "<BAND:3>17M"},   {21, 21, "<BAND:3>15M"},
-    {24, 24, "<BAND:3>12M"},     {28, 29, "<BAND:3>10M"},     {50, 54, "<BAND:2>6M"},    {144, 148, "<BAND:2>2M"},
-    {222, 225, "<BAND:5>1.25M"}, {420, 450, "<BAND:4>70CM"},  {902, 928, "<BAND:4>33CM"}, {1240, 1300, "<BAND:4>23CM"},
-};
-
-QByteArray PlannedBand(int mhz) {
-  for (const auto& band : kPlan)
-    if (mhz >= band.low && mhz <= band.high) return band.field;
-  return "<BAND:2>??";
-}
-
-// The band field that a record holding only this FREQ value gains.
-QByteArray BandFor(const QByteArray& value) {
-  const QByteArray tag = "<FREQ:" + QByteArray::number(value.size()) + ">" + value;
-  const QByteArray result = GetBandFromFreq(tag);
-  EXPECT_TRUE(result.startsWith(tag)) << result.constData();
-  return result.mid(tag.size());
-}
-
 QByteArray Completed(QByteArray data, QByteArrayView call = " \tN0CALL\r\n") {
   AddFields(data, call);
   return data;
 }
 
-// A record with neither FREQ nor RST_RCVD: the report fields go in front of
-// the band field, since the report split works on the banded record.
+// A record with neither FREQ nor RST_RCVD gains these, in this order, in front.
 const QByteArray kEmptyFields = "<RST_RCVD:0><RST_SENT:0><BAND:0>";
 const QByteArray kStation = "<STATION_CALLSIGN:6>N0CALL<EOR>";
 
@@ -50,14 +24,22 @@ const QByteArray kStation = "<STATION_CALLSIGN:6>N0CALL<EOR>";
 
 // Both ends of every whole MHz, written in MHz and (without a point) in kHz.
 TEST(CompletionTest, everyFrequencyGetsTheBandOfItsWholeMegahertz) {
+  const std::tuple<int, int, const char*> plan[] = {
+      {1, 2, "<BAND:4>160M"},   {3, 4, "<BAND:3>80M"},    {5, 5, "<BAND:3>60M"},       {7, 7, "<BAND:3>40M"},
+      {10, 10, "<BAND:3>30M"},  {14, 14, "<BAND:3>20M"},  {18, 18, "<BAND:3>17M"},     {21, 21, "<BAND:3>15M"},
+      {24, 24, "<BAND:3>12M"},  {28, 29, "<BAND:3>10M"},  {50, 54, "<BAND:2>6M"},      {144, 148, "<BAND:2>2M"},
+      {222, 225, "<BAND:5>1.25M"}, {420, 450, "<BAND:4>70CM"}, {902, 928, "<BAND:4>33CM"}, {1240, 1300, "<BAND:4>23CM"},
+  };
   for (int mhz = 0; mhz <= 1400; ++mhz) {
-    SCOPED_TRACE(mhz);
+    QByteArray field = "<BAND:2>??";
+    for (const auto& [low, high, band] : plan)
+      if (mhz >= low && mhz <= high) field = band;
     const QByteArray n = QByteArray::number(mhz);
-    const QByteArray khz = QByteArray::number(mhz * 1000);
-    for (const QByteArray& value : {n + ".000", n + ".999", khz, QByteArray::number(mhz * 1000 + 999)})
-      ASSERT_EQ(BandFor(value), PlannedBand(mhz)) << value.constData();
+    for (const QByteArray& value : {n + ".000", n + ".999", n + "000", n + "999"}) {
+      const QByteArray freq = "<FREQ:" + QByteArray::number(value.size()) + ">" + value;
+      ASSERT_EQ(GetBandFromFreq(freq), freq + field);
+    }
   }
-  for (const char* value : {"7", "abc", "-14.074"}) EXPECT_EQ(BandFor(value), "<BAND:2>??") << value;
 }
 
 TEST(CompletionTest, bandGoesRightAfterTheFirstFrequencyAndOddFieldsKeepEveryByte) {
@@ -65,16 +47,12 @@ TEST(CompletionTest, bandGoesRightAfterTheFirstFrequencyAndOddFieldsKeepEveryByt
       {"<CALL:4>K1AB<FREQ:6>14.074<MODE:3>FT8", "<CALL:4>K1AB<FREQ:6>14.074<BAND:3>20M<MODE:3>FT8"},
       {"<FREQ:10>14.0740000<X:1>y", "<FREQ:10>14.0740000<BAND:3>20M<X:1>y"},
       {"<FREQ:0><MODE:2>CW", "<FREQ:0><BAND:0><MODE:2>CW"}, {"<FREQ:x>14.074", "<FREQ:x><BAND:0>14.074"},
-      {"<FREQ:>14.074", "<FREQ:><BAND:0>14.074"}, {"<FREQ:9>14.074", "<FREQ:9>14.074<BAND:3>20M"},
-      {"<FREQ:5>7.030<FREQ:6>14.074", "<FREQ:5>7.030<BAND:3>40M<FREQ:6>14.074"},
-      {"<freq:6>14.074", "<freq:6>14.074<BAND:3>20M"}, {"<FREQ:99>", "<FREQ:99><BAND:2>??"},
-      {"<MODE:2>CW", "<BAND:0><MODE:2>CW"}, {"", "<BAND:0>"},
+      {"<FREQ:9>14.074", "<FREQ:9>14.074<BAND:3>20M"}, {"<FREQ:1>7", "<FREQ:1>7<BAND:2>??"},
+      {"<FREQ:5>7.030<freq:6>14.074", "<FREQ:5>7.030<BAND:3>40M<freq:6>14.074"},
+      {"<freq:6>14.074", "<freq:6>14.074<BAND:3>20M"}, {"<MODE:2>CW", "<BAND:0><MODE:2>CW"}, {"", "<BAND:0>"},
       // A type indicator, a three-digit length, a negative length, an unclosed tag: the field stays whole.
       {"<FREQ:6:N>14.074", "<BAND:0><FREQ:6:N>14.074"}, {"<FREQ:100>14.074", "<BAND:0><FREQ:100>14.074"},
-      {"<FREQ:-1>14.074", "<BAND:0><FREQ:-1>14.074"}, {"<FREQ:6", "<BAND:0><FREQ:6"},
-      {"x<FREQ:", "<BAND:0>x<FREQ:"},
-      {QByteArray("\0\xFF<FREQ:6>14.074\0<", 18),
-       QByteArray("\0\xFF<FREQ:6>14.074", 16) + "<BAND:3>20M" + QByteArray("\0<", 2)},
+      {"<FREQ:-1>14.074", "<BAND:0><FREQ:-1>14.074"}, {"x<FREQ:6", "<BAND:0>x<FREQ:6"},
   };
   for (const auto& [record, expected] : cases) EXPECT_EQ(GetBandFromFreq(record), expected) << record.constData();
 }
@@ -82,27 +60,18 @@ TEST(CompletionTest, bandGoesRightAfterTheFirstFrequencyAndOddFieldsKeepEveryByt
 TEST(CompletionTest, firstReportIsSplitAtItsFirstSlashAndOddLengthsNeverLoseAByte) {
   const std::pair<QByteArray, QByteArray> cases[] = {
       {"<RST_RCVD:7>599/579", "<RST_RCVD:3>599<RST_SENT:3>579"}, {"<RST_RCVD:3>599", "<RST_RCVD:3>599<RST_SENT:0>"},
-      {"<RST_RCVD:4>/579", "<RST_RCVD:0><RST_SENT:3>579"}, {"<RST_RCVD:4>599/", "<RST_RCVD:3>599<RST_SENT:0>"},
-      {"<RST_RCVD:1>/", "<RST_RCVD:0><RST_SENT:0>"}, {"<RST_RCVD:5>5/9/7", "<RST_RCVD:1>5<RST_SENT:3>9/7"},
+      {"<RST_RCVD:4>/579", "<RST_RCVD:0><RST_SENT:3>579"}, {"<RST_RCVD:5>5/9/7", "<RST_RCVD:1>5<RST_SENT:3>9/7"},
       {"<RST_RCVD:0>", "<RST_RCVD:0><RST_SENT:0>"}, {"<RST_RCVD:3:S>599", "<RST_RCVD:3>599<RST_SENT:0>"},
-      {"<rst_rcvd:7>599/579", "<RST_RCVD:3>599<RST_SENT:3>579"}, {"<MODE:2>CW", "<RST_RCVD:0><RST_SENT:0><MODE:2>CW"},
-      {"<MODE:2>CW<RST_RCVD:7>599/579<TIME_ON:4>1200", "<MODE:2>CW<RST_RCVD:3>599<RST_SENT:3>579<TIME_ON:4>1200"},
+      {"<MODE:2>CW<rst_rcvd:7>599/579<TIME_ON:4>1200", "<MODE:2>CW<RST_RCVD:3>599<RST_SENT:3>579<TIME_ON:4>1200"},
       {"<RST_RCVD:3>5/9<RST_RCVD:3>4/8", "<RST_RCVD:1>5<RST_SENT:1>9<RST_RCVD:3>4/8"},
-      {"", "<RST_RCVD:0><RST_SENT:0>"}, {"<RST_RCVD:x>599", "<RST_RCVD:0><RST_SENT:0>599"},
-      {"<RST_RCVD:9>59/5", "<RST_RCVD:2>59<RST_SENT:1>5"}, {"<RST_RCVD:9>", "<RST_RCVD:0><RST_SENT:0>"},
+      {"<MODE:2>CW", "<RST_RCVD:0><RST_SENT:0><MODE:2>CW"}, {"<RST_RCVD:9>59/5", "<RST_RCVD:2>59<RST_SENT:1>5"},
       // Thirteen characters of length text are read; fourteen count as zero, and then the tag goes.
       {"<RST_RCVD:0000000000003>599", "<RST_RCVD:3>599<RST_SENT:0>"},
       {"<RST_RCVD:00000000000003>599", "<RST_RCVD:0><RST_SENT:0>599"},
       // No ">" nearby: the empty fields go in front of the tag, which stays.
-      {"<RST_RCVD:99999999999999999999>599<MODE:2>CW",
-       "<RST_RCVD:0><RST_SENT:0><RST_RCVD:99999999999999999999>599<MODE:2>CW"},
-      {"x<RST_RCVD:", "x<RST_RCVD:0><RST_SENT:0><RST_RCVD:"},
+      {"<RST_RCVD:99999999999999999999>5<A:1>", "<RST_RCVD:0><RST_SENT:0><RST_RCVD:99999999999999999999>5<A:1>"},
       // A negative length replaces only the tag; a huge one is clamped to the record.
-      {"<RST_RCVD:-3>599<MODE:2>CW", "<RST_RCVD:0><RST_SENT:0>599<MODE:2>CW"},
-      {"<RST_RCVD:-1e300>59", "<RST_RCVD:0><RST_SENT:0>59"}, {"<RST_RCVD:1e300>5/9", "<RST_RCVD:1>5<RST_SENT:1>9"},
-      {"<RST_RCVD:9999999999999>5/9", "<RST_RCVD:1>5<RST_SENT:1>9"},
-      {QByteArray("<RST_RCVD:5>\0\xFF/\0<", 17),
-       "<RST_RCVD:2>" + QByteArray("\0\xFF", 2) + "<RST_SENT:2>" + QByteArray("\0<", 2)},
+      {"<RST_RCVD:-3>599", "<RST_RCVD:0><RST_SENT:0>599"}, {"<RST_RCVD:1e300>5/9", "<RST_RCVD:1>5<RST_SENT:1>9"},
   };
   for (const auto& [record, expected] : cases) EXPECT_EQ(DeriveRstSent(record), expected) << record.constData();
 }
@@ -112,47 +81,18 @@ TEST(CompletionTest, headerIsKeptEveryRecordCompletedAndTheTailDropped) {
   const std::pair<QByteArray, QByteArray> cases[] = {
       {"Log<EOH>\r\n<MODE:2>CW<FREQ:6>14.074<RST_RCVD:7>599/579<EOR>\r\n",
        "Log<EOH>\r\n<MODE:2>CW<FREQ:6>14.074<BAND:3>20M<RST_RCVD:3>599<RST_SENT:3>579" + kStation},
-      {"H<EOH>\r\n<FREQ:5>7.030<RST_RCVD:3>579<EOR>\r\n<FREQ:5>14074<EOR>",
-       "H<EOH>\r\n<FREQ:5>7.030<BAND:3>40M<RST_RCVD:3>579<RST_SENT:0>" + kStation +
-           "<RST_RCVD:0><RST_SENT:0>\r\n<FREQ:5>14074<BAND:3>20M" + kStation},
       {"", ""}, {"Log<EOH>\r\n<MODE:2>CW", "Log<EOH>"}, {"no header, no record", ""}, {"<", ""},
       {"H<EOH><MODE:2>CW<EOR>\r\n<MODE:3>SSB", "H<EOH>" + kEmptyFields + "<MODE:2>CW" + kStation},
-      {"H<EOH><EOR><EOR>", "H<EOH>" + kEmptyFields + kStation + kEmptyFields + kStation},
-      {"H<eoh><eor>", "H<eoh>" + kEmptyFields + kStation}, {"H<EOH><<EOR>", "H<EOH>" + kEmptyFields + "<" + kStation},
+      {"H<eoh><<EOR><eor>", "H<eoh>" + kEmptyFields + "<" + kStation + kEmptyFields + kStation},
       // Without a header the first piece is a whole record; a header marker after it belongs to the second one.
-      {"<FREQ:6>14.074<EOR>", "<RST_RCVD:0><RST_SENT:0><FREQ:6>14.074<BAND:3>20M" + kStation},
+      {"<freq:6>14.074<rst_rcvd:3>5/9<EOR>", "<freq:6>14.074<BAND:3>20M<RST_RCVD:1>5<RST_SENT:1>9" + kStation},
       {"<MODE:2>CW<EOR>H<EOH><EOR>", kEmptyFields + "<MODE:2>CW" + kStation + kEmptyFields + "H<EOH>" + kStation},
       // The band goes in first: a value running into the report tag breaks it.
       {"H<EOH><FREQ:8>14.074<RST_RCVD:3>599<EOR>",
        "H<EOH><RST_RCVD:0><RST_SENT:0><FREQ:8>14.074<R<BAND:3>20MST_RCVD:3>599" + kStation},
-      {"H<EOH><RST_RCVD:7>599/579<FREQ:6>14.074<EOR>",
-       "H<EOH><RST_RCVD:3>599<RST_SENT:3>579<FREQ:6>14.074<BAND:3>20M" + kStation},
       {"H<EOH><RST_RCVD:99>59/9<FREQ:6>14.074<EOR>",
        "H<EOH><RST_RCVD:2>59<RST_SENT:26>9<FREQ:6>14.074<BAND:3>20M" + kStation},
-      {QByteArray("\0H\xFF<EOH>\0\xFF<FREQ:6>14.074\xFF\0<EOR>\0\xFF", 33),
-       QByteArray("\0H\xFF<EOH>", 8) + "<RST_RCVD:0><RST_SENT:0>" + QByteArray("\0\xFF<FREQ:6>14.074", 16) +
-           "<BAND:3>20M" + QByteArray("\xFF\0", 2) + kStation},
-      {"H<EOH><FREQ:99><EOR>", "H<EOH><RST_RCVD:0><RST_SENT:0><FREQ:99><BAND:2>??" + kStation},
-      {"H<EOH><RST_RCVD:<EOR>", "H<EOH><BAND:0><RST_RCVD:0><RST_SENT:0><RST_RCVD:" + kStation},
-      {"H<EOH><RST_RCVD:99999999999999999999>599<EOR>",
-       "H<EOH><BAND:0><RST_RCVD:0><RST_SENT:0><RST_RCVD:99999999999999999999>599" + kStation},
   };
   for (const auto& [data, expected] : cases) EXPECT_EQ(Completed(data), expected) << data.constData();
-  EXPECT_EQ(Completed("H<EOH><EOR>", "\tK1ABC/P "), "H<EOH>" + kEmptyFields + "<STATION_CALLSIGN:7>K1ABC/P<EOR>");
   EXPECT_EQ(Completed("H<EOH><EOR>", "  "), "H<EOH>" + kEmptyFields + "<STATION_CALLSIGN:0><EOR>");
-}
-
-// Fifty megabytes complete whole: a buffer rebuilt per record would not finish in time.
-TEST(CompletionTest, largeExportIsCompletedWhole) {
-  const QByteArray record =
-      "\r\n<CALL:5>K1ABC<QSO_DATE:8>20240101<TIME_ON:4>1200<FREQ:6>14.074<MODE:3>FT8<RST_RCVD:7>599/579"
-      "<COMMENT:20>big export test entry<EOR><EOR>";
-  const qsizetype count = 50 * 1024 * 1024 / record.size() + 1;
-  QByteArray data = "Big<EOH>" + record.repeated(count) + "\r\n";
-  AddFields(data, "N0CALL");
-  const QByteArray completed =
-      "\r\n<CALL:5>K1ABC<QSO_DATE:8>20240101<TIME_ON:4>1200<FREQ:6>14.074<BAND:3>20M<MODE:3>FT8"
-      "<RST_RCVD:3>599<RST_SENT:3>579<COMMENT:20>big export test entry" + kStation + kEmptyFields + kStation;
-  ASSERT_EQ(data.size(), 8 + count * completed.size());
-  EXPECT_EQ(data, "Big<EOH>" + completed.repeated(count));
 }

@@ -1,14 +1,12 @@
-// Reception fed by stand-ins for the port's buffer and the window.
 #include <gtest/gtest.h>
 
-#include <QList>
-#include <functional>
 #include <limits>
-#include <map>
+#include <tuple>
 
-#include "capture/Reception.h"
+#include "ReceptionRig.h"
 
 using capture::ExportReception;
+using testsupport::Rig;
 using Calls = std::vector<std::string>;
 
 namespace {
@@ -17,198 +15,62 @@ constexpr qint64 kMax = std::numeric_limits<qint64>::max();
 const QByteArray kBegun = "Beginning Export...\n";
 const QByteArray kDone = kBegun + "Export Complete!";
 
-// A port's input buffer that the test fills; a stuck one claims bytes it never hands out.
-class FakeSource : public platform::ByteSource {
- public:
-  QByteArray LookAhead() const override { return buffer; }
-  QByteArray ReadAll() override { return stuck ? QByteArray() : std::exchange(buffer, QByteArray()); }
-  qint64 bytesAvailable() const override { return buffer.size(); }
-  QByteArray buffer;
-  bool stuck = false;
-};
-
-// Logs what reception does to the window and counts each kind of call; keeps
-// the status text and the bar as the window would.
-class RecordingView : public capture::ReceptionView {
- public:
-  void AppendStatus(QByteArrayView text) override {
-    status += text;
-    log("append:" + text.toByteArray());
-  }
-  void SetStatusText(QByteArrayView text) override {
-    status = text.toByteArray();
-    log("set:" + status);
-  }
-  void ScrollStatusToLastLine() override { log("scroll"); }
-  void RefreshStatus() override { log("refresh"); }
-  bool TraceOn() const override { return trace; }
-  void SetProgressMaximum(qint64 v) override {
-    maximum = v;
-    log("max " + QByteArray::number(v));
-  }
-  void SetProgressValue(qint64 v) override {
-    value = v;
-    log("value " + QByteArray::number(v));
-  }
-  void EnableButtons() override { log("enable"); }
-  void DoEvents() override {
-    log("yield");
-    if (onYield) onYield(count["yield"]);
-  }
-  void AddFields() override {
-    log("addfields");
-    if (onAddFields) onAddFields();
-  }
-  Calls takeCalls() { return std::exchange(calls, {}); }
-
-  bool trace = false;
-  QByteArray status;
-  qint64 maximum = 100, value = 0;
-  Calls calls;
-  std::map<QByteArray, int> count;  // by the call's first word
-  std::function<void(int)> onYield;  // given the yield's count since the start
-  std::function<void()> onAddFields;
-
- private:
-  void log(const QByteArray& call) {
-    calls.push_back(call.toStdString());
-    ++count[call.split(' ').front()];
-  }
-};
-
-struct Rig {
-  // Bytes arrive at the port, which raises its data event.
-  void deliver(QByteArrayView bytes) {
-    source.buffer += bytes;
-    reception.Serial1_DataAvailable(source, view);
-  }
-  ExportReception reception;
-  FakeSource source;
-  RecordingView view;
-};
-
 class ReceptionTest : public testing::Test, public Rig {};
 
-TEST_F(ReceptionTest, workedExampleInThreeBursts) {
-  const QByteArray text = QByteArray("<A:1>x").repeated(80);
+// The worked example with Trace switched on mid-way: a read is shown only while
+// Trace is on, and at the end the export, completed, replaces all that was shown.
+TEST_F(ReceptionTest, workedExampleInThreeBurstsWithTraceSwitchedOn) {
+  const QByteArray text = QByteArray("<A:1>x\r\n").repeated(60);
+  view.onAddFields = [this] { reception.ADIFData += "<X:1>y<EOR>"; };
   deliver("xy{48");
   EXPECT_EQ(source.buffer, "xy{48") << "an incomplete header is left unread";
   EXPECT_TRUE(view.takeCalls().empty());
   deliver("0}[" + text.first(200));
-  EXPECT_TRUE(source.buffer.isEmpty());
-  EXPECT_EQ(reception.ADIFData, text.first(200));
-  EXPECT_TRUE(reception.DownloadStart);
   EXPECT_EQ(view.takeCalls(), (Calls{"append:" + kBegun.toStdString(), "max 480", "value 200", "yield"}));
-  deliver(text.sliced(200) + "]");
-  EXPECT_EQ(reception.ADIFData, text);
-  EXPECT_FALSE(reception.DownloadStart);
-  EXPECT_EQ(view.takeCalls(), (Calls{"enable", "value 480", "value 0", "addfields", "append:Export Complete!",
-                                     "scroll", "refresh", "yield"}));
-  EXPECT_EQ(view.status, kDone);
-}
-
-// Noise (even a "]") before the header, the header split anywhere, the export
-// whole in one read: every cut into three reads gives one and the same export.
-TEST(ReceptionCuts, anyCutOfAnExportIntoReadsGivesTheSameExport) {
-  const QByteArray stream = QByteArray("n\0]<EOR>{1", 10) + "3.9}<A:1>x[\r\n<EOR>]";
-  for (const bool trace : {false, true}) {
-    for (qsizetype i = 0; i <= stream.size(); ++i) {
-      for (qsizetype j = i; j <= stream.size(); ++j) {
-        SCOPED_TRACE(testing::Message() << "trace " << trace << ", reads end at " << i << " and " << j);
-        Rig rig;
-        rig.view.trace = trace;
-        rig.deliver(stream.first(i));
-        rig.deliver(stream.sliced(i, j - i));
-        rig.deliver(stream.sliced(j));
-        EXPECT_EQ(rig.reception.ADIFData, "<A:1>x\r\n<EOR>");
-        EXPECT_FALSE(rig.reception.DownloadStart);
-        EXPECT_TRUE(rig.source.buffer.isEmpty());
-        EXPECT_EQ(rig.view.maximum, 13);
-        EXPECT_EQ(rig.view.value, 0);
-        EXPECT_EQ(rig.view.count["enable"], 1);
-        EXPECT_EQ(rig.view.count["addfields"], 1);
-        EXPECT_EQ(rig.view.status, trace ? "\n<A:1>x\n<EOR>\nExport Complete!" : kDone);
-      }
-    }
-  }
-}
-
-// Reads, and bytes that arrive inside the first or the finishing yield (with or
-// without a data event of their own), make one export at a time.
-TEST(ReceptionFraming, readsAndBytesDuringYieldsMakeOneExportAtATime) {
-  const struct {
-    std::vector<QByteArray> reads;
-    int yield;  // the yield inside which `arrives` comes, 0 for none
-    QByteArray arrives;
-    bool event;
-    QByteArray data;
-    qint64 maximum;
-    QByteArray status, unread = {};
-  } cases[] = {
-      {{"{12.7}data"}, 0, "", false, "data", 12, kBegun}, {{"{}data"}, 0, "", false, "data", 0, kBegun},
-      {{"{abc}data"}, 0, "", false, "data", 0, kBegun}, {{"{ 42}data"}, 0, "", false, "data", 42, kBegun},
-      {{"{-3}data"}, 0, "", false, "data", -3, kBegun}, {{"{1e999}data"}, 0, "", false, "data", kMax, kBegun},
-      {{"{99999999999999999999999}data"}, 0, "", false, "data", kMax, kBegun},
-      {{"{-99999999999999999999999}data"}, 0, "", false, "data", std::numeric_limits<qint64>::min(), kBegun},
-      {{"x}ab", "{12}DATA"}, 0, "", false, "ab{12}DATA", 0, kBegun},  // the braces' order is not looked at
-      {{"{5}abc", "{9}def"}, 0, "", false, "abc{9}def", 5, kBegun},   // a second header while downloading is data
-      {{"{8}<A:1>", "x]t]]ail"}, 0, "", false, "<A:1>xtail", 8, kDone},
-      {{"[{10}[ab", "c[[d", "efgh[", "ij]k[lm"}, 0, "", false, "abcdefghijklm", 10, kDone},
-      {{"{3}old]", "{5}ne", "w]"}, 0, "", false, "new", 5, kDone + kDone},  // the unsaved export is dropped
-      {{"zz{10}<A:1>x[<EOR>]tail", "{3}abc"}, 0, "", false, "abc", 3, kDone + kBegun},
-      {{"{6}abc"}, 1, "{7}more", true, "abc{7}more", 6, kBegun},  // the nested event does nothing
-      {{"{6}abc"}, 1, "def]", false, "abcdef", 6, kDone},
-      {{"{6}abc", "def]"}, 2, "{2}xy", false, "xy", 2, kDone + kBegun},  // the next export begins
-      {{"{6}abc", "def]"}, 2, "{2", false, "abcdef", 6, kDone, "{2"},     // an incomplete header waits
-      {{"{6}abc", "def]"}, 2, "{4}wxyz]", true, "wxyz", 4, kDone + kDone},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE((c.reads.front() + " " + c.arrives).constData());
-    Rig rig;
-    rig.view.onYield = [&](int yield) {
-      if (yield != c.yield) return;
-      rig.source.buffer += c.arrives;
-      if (c.event) rig.deliver("");
-    };
-    for (const QByteArray& read : c.reads) rig.deliver(read);
-    EXPECT_EQ(rig.reception.ADIFData, c.data);
-    EXPECT_EQ(rig.view.maximum, c.maximum);
-    EXPECT_EQ(rig.view.status, c.status);
-    EXPECT_EQ(rig.source.buffer, c.unread);
-    EXPECT_EQ(rig.view.count["enable"], c.status.count("!"));
-    EXPECT_EQ(rig.view.count["addfields"], c.status.count("!"));
-    EXPECT_EQ(rig.reception.DownloadStart, !c.status.endsWith("!"));
-    EXPECT_EQ(rig.view.value, rig.reception.DownloadStart ? c.data.size() : 0);
-  }
-}
-
-// Trace is read at each read; at the end the completed export replaces all that was shown.
-TEST_F(ReceptionTest, traceShowsEachReadWhileOnThenTheCompletedExport) {
+  EXPECT_TRUE(source.buffer.isEmpty());
   view.trace = true;
-  view.onAddFields = [this] { reception.ADIFData += "<STATION_CALLSIGN:4>K1AB<EOR>"; };
-  deliver("{40}<CALL:4>W1AW\r\n");
-  EXPECT_EQ(view.status, kBegun + "\n<CALL:4>W1AW");
-  view.trace = false;
-  deliver("<EOR>");
-  EXPECT_EQ(view.status, kBegun + "\n<CALL:4>W1AW");
-  view.trace = true;
-  view.takeCalls();
+  deliver(text.sliced(200, 8));
   deliver("");
-  deliver("]");
-  const std::string shown = "\n<CALL:4>W1AW\n<EOR>\n<STATION_CALLSIGN:4>K1AB\n<EOR>";
-  EXPECT_EQ(view.takeCalls(), (Calls{"value 19", "enable", "value 19", "value 0", "addfields", "set:" + shown,
-                                     "append:\nExport Complete!", "scroll", "refresh", "yield"}));
-  EXPECT_EQ(view.status.toStdString(), shown + "\nExport Complete!");
-  EXPECT_EQ(reception.ADIFData, "<CALL:4>W1AW\r\n<EOR><STATION_CALLSIGN:4>K1AB<EOR>");
+  deliver(text.sliced(208) + "]");
+  const QByteArray shown = QByteArray("\n<A:1>x").repeated(60) + "\n<X:1>y\n<EOR>";
+  EXPECT_EQ(view.takeCalls(), (Calls{"value 208", "append:\n<A:1>x", "value 208", "enable", "value 480",
+                                     "append:" + QByteArray("\n<A:1>x").repeated(34).toStdString(), "value 0",
+                                     "addfields", "set:" + shown.toStdString(), "append:\nExport Complete!",
+                                     "scroll", "refresh", "yield"}));
+  EXPECT_EQ(view.status, shown + "\nExport Complete!");
+  EXPECT_EQ(reception.ADIFData, text + "<X:1>y<EOR>") << "the display form never goes into the buffer";
+  EXPECT_FALSE(reception.DownloadStart);
   EXPECT_EQ(ExportReception::FormatForTrace("a\rb\nc\r\r\nd\n\re"), "a\rb\nc\rd\n\re");
-  EXPECT_EQ(ExportReception::FormatForTrace(QByteArrayView("\xe9<\0", 3)), QByteArray("\xe9\n<\0", 4));
 }
 
-TEST_F(ReceptionTest, bufferThatHandsOutNothingEndsTheEvent) {
-  reception.DownloadStart = true;
-  source.stuck = true;
-  deliver("{1}");
-  EXPECT_EQ(source.buffer, "{1}");
+// Streams cut into reads as the plan says (see Receive): the buffer, the bar's maximum, the status text and
+// the bytes left unread.
+TEST(ReceptionFraming, readsMakeOneExportAtATime) {
+  const std::tuple<QByteArray, QByteArray, QByteArray, qint64, QByteArray, QByteArray> cases[] = {
+      {"{12.7}data", "", "data", 12, kBegun, ""}, {"{}data", "", "data", 0, kBegun, ""},
+      {"{1234}data", "\x02\x02", "data", 1234, kBegun, ""}, {"{1e999}data", "", "data", kMax, kBegun, ""},
+      {"{-99999999999999999999999}data", "", "data", -kMax - 1, kBegun, ""},
+      {"x}ab{12}DATA", "\x04", "ab{12}DATA", 0, kBegun, ""},  // the braces' order is not looked at
+      {"{5}abc{9}def", "\x06", "abc{9}def", 5, kBegun, ""},   // a second header while downloading is data
+      {"{8}<A:1>x]t]]ail", "\x08", "<A:1>xtail", 8, kDone, ""},
+      {"[{10}[abc[[defgh[ij]k[lm", "\x08\x04\x05", "abcdefghijklm", 10, kDone, ""},
+      {"{3}old]{5}new]", "\x07\x05", "new", 5, kDone + kDone, ""},  // the unsaved export is dropped
+      {"zz]{10}<A:1>x[<EOR>]tail{3}abc", "\x18", "abc", 3, kDone + kBegun, ""},
+      // Inside the first yield an event does nothing, and the bytes are taken without one too.
+      {"{6}abc{7}more", "\x06\xC7", "abc{7}more", 6, kBegun, ""}, {"{6}abcdef]", "\x06\x84", "abcdef", 6, kDone, ""},
+      // Inside the finishing yield the next export may begin, or wait for a whole header.
+      {"{3}abc]{2}xy", "\x03\x04\x85", "xy", 2, kDone + kBegun, ""},
+      {"{3}abc]{2", "\x03\x04\x82", "abc", 3, kDone, "{2"},
+      {"{3}abc]{4}wxyz]", "\x03\x04\xC8", "wxyz", 4, kDone + kDone, ""},
+  };
+  for (const auto& [stream, plan, data, maximum, status, unread] : cases) {
+    // The bar follows the buffer until the export ends; buttons and completion come once per ended export.
+    const bool downloading = !status.endsWith("!");
+    const int ended = status.count("!");
+    EXPECT_EQ(testsupport::Receive(stream, plan, false),
+              std::make_tuple(data, downloading, unread, maximum, downloading ? data.size() : 0, ended, ended, status))
+        << stream.constData();
+  }
 }
 
 }  // namespace

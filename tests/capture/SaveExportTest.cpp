@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <sys/resource.h>
-
 #include <algorithm>
 #include <csignal>
 
@@ -16,19 +16,15 @@ namespace {
 const QDateTime kWhen(QDate(2017, 2, 1), QTime(8, 5, 9));
 const QByteArray kHeader = "Generated on 2017-02-01 at 08:05:09\n";
 
-// Takes at most 7 bytes a write and refuses once `room` bytes are taken, like a full disk.
-class ShortDevice : public QIODevice {
+// Takes at most 7 bytes a write and refuses once `room` bytes are held, like a full disk.
+class ShortDevice : public QBuffer {
  public:
   explicit ShortDevice(qint64 room) : room_(room) { open(QIODevice::WriteOnly); }
-  QByteArray written;
 
  protected:
-  qint64 readData(char*, qint64) override { return -1; }
   qint64 writeData(const char* data, qint64 len) override {
     setErrorString("No space left on device");
-    const qint64 n = std::min({len, qint64{7}, room_ - written.size()});
-    written.append(data, n);
-    return n > 0 ? n : -1;
+    return size() < room_ ? QBuffer::writeData(data, std::min({len, qint64{7}, room_ - size()})) : -1;
   }
 
  private:
@@ -44,13 +40,13 @@ QByteArray Contents(const QString& path) {
 
 TEST(SaveExport, writesTheHeaderLineThenTheBytesAsHeldThroughPartialWrites) {
   EXPECT_EQ(capture::DefaultFileName(kWhen), "ZVK20170201T080509.ADI");
-  EXPECT_EQ(capture::HeaderLine(kWhen) + "\n", kHeader);
+  const QByteArray data("Log<EOH>\r\n<X:3>\x00\xff\r<EOR>\r\n", 22);
   QString error;
   ShortDevice slow(1 << 20);
-  EXPECT_TRUE(capture::WriteExport(slow, kWhen, "Log<EOH><EOR>", &error));
-  EXPECT_EQ(slow.written, kHeader + "Log<EOH><EOR>");
+  EXPECT_TRUE(capture::WriteExport(slow, kWhen, data, &error));
+  EXPECT_EQ(slow.data(), kHeader + data);
   ShortDevice full(40);
-  EXPECT_FALSE(capture::WriteExport(full, kWhen, "Log<EOH><EOR>", &error));
+  EXPECT_FALSE(capture::WriteExport(full, kWhen, data, &error));
   EXPECT_EQ(error, "No space left on device");
 }
 
@@ -58,28 +54,22 @@ TEST(SaveExport, writesTheHeaderLineThenTheBytesAsHeldThroughPartialWrites) {
 TEST(SaveExport, fileIsReplacedWholeOrKeptWholeAndAFailureNamesTheFileAndTheReason) {
   QTemporaryDir dir;
   const QString path = QDir(dir.path()).filePath("out.ADI");
-  const QByteArray data("Log<EOH>\r\n<X:3>\x00\xff\r<EOR>\r\n", 22);
   QString error;
-  ASSERT_TRUE(capture::WriteExportFile(path, kWhen, data.repeated(300), &error)) << error.toStdString();
-  ASSERT_TRUE(capture::WriteExportFile(path, kWhen, data, &error)) << error.toStdString();
-  EXPECT_EQ(Contents(path), kHeader + data);
+  ASSERT_TRUE(capture::WriteExportFile(path, kWhen, QByteArray(5000, 'x'), &error)) << error.toStdString();
+  ASSERT_TRUE(capture::WriteExportFile(path, kWhen, "", &error)) << error.toStdString();
+  EXPECT_EQ(Contents(path), kHeader);
   // Files may grow to 1 KB only, also for root: the big export cannot be written.
   rlimit normal{};
   ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &normal), 0);
   std::signal(SIGXFSZ, SIG_IGN);
-  rlimit small = normal;
-  small.rlim_cur = 1024;
+  const rlimit small{1024, normal.rlim_max};
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  const bool written = capture::WriteExportFile(path, kWhen, data.repeated(5000), &error);
+  const bool written = capture::WriteExportFile(path, kWhen, QByteArray(100000, 'x'), &error);
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &normal), 0);
   EXPECT_FALSE(written);
   EXPECT_EQ(error, "The file \"" + QDir::toNativeSeparators(path) + "\" could not be saved: File too large");
-  EXPECT_EQ(Contents(path), kHeader + data);
-  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"out.ADI"});
+  EXPECT_EQ(Contents(path), kHeader);
   const QString missing = QDir(dir.path()).filePath("no/such/folder/out.ADI");
   EXPECT_FALSE(capture::WriteExportFile(missing, kWhen, "", &error));
-  EXPECT_TRUE(error.startsWith("The file \"" + QDir::toNativeSeparators(missing) + "\" could not be saved: "));
-  EXPECT_GT(error.size(), 31 + missing.size()) << "no reason given";
-  ASSERT_TRUE(capture::WriteExportFile(path, kWhen, "", &error));
-  EXPECT_EQ(Contents(path), kHeader);
+  EXPECT_EQ(error, "The file \"" + QDir::toNativeSeparators(missing) + "\" could not be saved: No such file or directory");
 }

@@ -1,8 +1,6 @@
-// Random exports: completion keeps the header and every byte of each record in
-// order, except the report field that it replaces, and the fields it adds are
-// well-formed. Each record must come out as band derivation, then the report
-// split, make it.
-#include <QByteArray>
+// Random exports: the header is kept, and each record comes out as band derivation and then the report
+// split make it, closed by the station field. Band derivation puts one well-formed field in among the
+// record's bytes; the split puts two in place of the first report field, or of nothing, carrying its text.
 #include <QList>
 #include <cstdint>
 #include <cstdio>
@@ -19,11 +17,10 @@ void Check(bool ok, const char* what) {
   std::abort();
 }
 
-// The data of the field `tag` digits ">" data at `at`, and `at` moved past it; null when malformed.
+// The data of the well-formed field `tag` digits ">" data at `at`, with `at` moved past it; null if none.
 QByteArrayView TakeField(QByteArrayView text, qsizetype& at, QByteArrayView tag) {
-  if (at < 0 || !text.sliced(at).startsWith(tag)) return {};
-  const qsizetype gt = text.indexOf('>', at);
-  if (gt < 0) return {};
+  const qsizetype gt = text.indexOf('>', std::max<qsizetype>(at, 0));
+  if (at < 0 || gt < 0 || !text.sliced(at).startsWith(tag)) return {};
   const QByteArray digits = text.sliced(at + tag.size(), gt - at - tag.size()).toByteArray();
   const qsizetype length = digits.toLongLong();
   if (digits != QByteArray::number(length) || length > text.size() - gt - 1) return {};
@@ -31,33 +28,11 @@ QByteArrayView TakeField(QByteArrayView text, qsizetype& at, QByteArrayView tag)
   return text.sliced(gt + 1, length);
 }
 
-// `banded` is `record` with one whole band field put in.
-bool BandPutIn(QByteArrayView record, QByteArrayView banded) {
-  for (qsizetype band = banded.indexOf("<BAND:"); band >= 0; band = banded.indexOf("<BAND:", band + 1)) {
-    qsizetype end = band;
-    if (!TakeField(banded, end, "<BAND:").isNull() && record.size() == band + banded.size() - end &&
-        record.startsWith(banded.first(band)) && record.endsWith(banded.sliced(end)))
-      return true;
-  }
-  return false;
-}
-
-// `split` is `banded` with its first report field, or nothing, replaced by the two report fields.
-void CheckReports(QByteArrayView banded, QByteArrayView split) {
-  const qsizetype rst = platform::InStr(split, "<RST_RCVD:") - 1;
-  qsizetype end = rst;
-  const QByteArrayView received = TakeField(split, end, "<RST_RCVD:");
-  const QByteArrayView sent = TakeField(split, end, "<RST_SENT:");
-  Check(!received.isNull() && !sent.isNull() && !received.contains('/'), "report fields missing or malformed");
-  const qsizetype kept = split.size() - end;
-  Check(banded.size() - rst >= kept && banded.startsWith(split.first(rst)) && banded.endsWith(split.sliced(end)),
-        "bytes around the report fields changed");
-  const QByteArrayView replaced = banded.sliced(rst, banded.size() - rst - kept);
-  const QByteArrayView report = replaced.sliced(replaced.indexOf('>') + 1);
-  const QByteArray parts = received.toByteArray() + (report.contains('/') ? "/" + sent.toByteArray() : "");
-  Check(replaced.isEmpty() ? received.isEmpty() && sent.isEmpty()
-                           : platform::InStr(replaced, "<RST_RCVD:") == 1 && report == parts && (sent.isEmpty() || parts.contains('/')),
-        "report text changed");
+// The bytes of `before` that `after` has its bytes from `from` to `to` in place of; -1 if the rest differs.
+qsizetype Replaced(QByteArrayView before, QByteArrayView after, qsizetype from, qsizetype to) {
+  const qsizetype replaced = before.size() - from - (after.size() - to);
+  const bool same = replaced >= 0 && before.startsWith(after.first(from)) && before.endsWith(after.sliced(to));
+  return same ? replaced : -1;
 }
 
 }  // namespace
@@ -68,20 +43,35 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   capture::AddFields(completed, " K1ABC/P\r\n");
   QList<QByteArrayView> records = platform::Split(input, "<EOR>");
   const qsizetype eoh = platform::InStr(records.front(), "<EOH>");
-  const qsizetype headerLength = eoh > 0 ? eoh + 4 : 0;
-  Check(completed.startsWith(input.first(headerLength)), "header changed");
-  records.front() = records.front().sliced(headerLength);
+  const qsizetype at = eoh > 0 ? eoh + 4 : 0;
+  Check(completed.startsWith(input.first(at)), "header changed");
+  records.front() = records.front().sliced(at);
   records.removeLast();  // the tail after the last record goes
-  qsizetype at = headerLength;
+  QByteArray expected = input.first(at);
   for (QByteArrayView record : records) {
     const QByteArray banded = capture::GetBandFromFreq(record);
-    Check(BandPutIn(record, banded), "band field missing or malformed, or record bytes changed");
+    bool bandPutIn = false;
+    for (qsizetype band = banded.indexOf("<BAND:"); band >= 0; band = banded.indexOf("<BAND:", band + 1)) {
+      qsizetype end = band;
+      bandPutIn |= !TakeField(banded, end, "<BAND:").isNull() && Replaced(record, banded, band, end) == 0;
+    }
+    Check(bandPutIn, "band field missing or malformed, or record bytes changed");
     const QByteArray split = capture::DeriveRstSent(banded);
-    CheckReports(banded, split);
-    const QByteArray whole = split + "<STATION_CALLSIGN:7>K1ABC/P<EOR>";
-    Check(QByteArrayView(completed).sliced(at).startsWith(whole), "record differs from its two steps");
-    at += whole.size();
+    const qsizetype rst = platform::InStr(split, "<RST_RCVD:") - 1;
+    qsizetype end = rst;
+    const QByteArrayView received = TakeField(split, end, "<RST_RCVD:");
+    const QByteArrayView sent = TakeField(split, end, "<RST_SENT:");
+    const qsizetype replaced = Replaced(banded, split, rst, end);
+    Check(!received.isNull() && !sent.isNull() && replaced >= 0, "report fields malformed or record bytes changed");
+    const QByteArrayView old = QByteArrayView(banded).sliced(rst, replaced);
+    const QByteArrayView report = old.sliced(old.indexOf('>') + 1);
+    const qsizetype slash = report.contains('/') ? report.indexOf('/') : report.size();
+    Check(old.isEmpty() ? received.isEmpty() && sent.isEmpty()
+                        : platform::InStr(old, "<RST_RCVD:") == 1 && received == report.first(slash) &&
+                              sent == report.sliced(std::min(slash + 1, report.size())),
+          "report text changed");
+    expected += split + "<STATION_CALLSIGN:7>K1ABC/P<EOR>";
   }
-  Check(at == completed.size(), "bytes after the last record");
+  Check(completed == expected, "a record differs from its two steps, or bytes follow the last one");
   return 0;
 }

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QByteArray>
 #include <QLocale>
 #include <clocale>
 #include <cmath>
@@ -15,13 +14,7 @@ namespace {
 constexpr qint64 kMax = std::numeric_limits<qint64>::max();
 constexpr qint64 kMin = std::numeric_limits<qint64>::min();
 
-QByteArray B(QByteArrayView v) { return QByteArray(v.data(), v.size()); }
-
-QByteArray Joined(const QList<QByteArrayView>& pieces) {
-  QByteArray out;
-  for (QByteArrayView piece : pieces) out += B(piece) + "|";
-  return out;
-}
+QByteArray B(QByteArrayView v) { return v.toByteArray(); }
 
 }  // namespace
 
@@ -36,33 +29,32 @@ TEST(TextTest, searchesIgnoreAsciiLetterCaseOnly) {
       {"abcB", "b", 2}, {"\xE9", "\xC9", 0}, {"[{", "{", 2}, {"@", "`", 0}, {"", "", 0},
       {QByteArray("a\0\xFF<EOR>", 8), "<EOR>", 4}, {QByteArray("a\0\xFF<EOR>", 8), QByteArray("\0\xFF", 2), 2},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.text.toPercentEncoding().constData());
-    EXPECT_EQ(InStr(c.text, c.find), c.at);
-    // Equal texts are the ones found at 1 with nothing left over (and two empty ones).
-    EXPECT_EQ(Equals(c.text, c.find), c.text.size() == c.find.size() && (c.at == 1 || c.text.isEmpty()));
+  for (const auto& [text, find, at] : cases) {
+    EXPECT_EQ(InStr(text, find), at) << text.toPercentEncoding().constData();
+    // Equal texts are the ones found at 1 with nothing left over, and two empty ones.
+    EXPECT_EQ(Equals(text, find), text.size() == find.size() && (at == 1 || text.isEmpty())) << text.constData();
   }
+  EXPECT_EQ(Split("a<EOR>b<eor>", "<EOR>"), (QList<QByteArrayView>{"a", "b", ""}));
+  EXPECT_EQ(Split("<EOR><EOR>", "<EOR>"), (QList<QByteArrayView>{"", "", ""}));
+  EXPECT_EQ(Split("", "<EOR>"), QList<QByteArrayView>{""});
+  EXPECT_EQ(Split("abc", ""), QList<QByteArrayView>{"abc"});
 }
 
 TEST(TextTest, textFunctionsKeepToTheirBounds) {
   const std::pair<QByteArray, QByteArray> cases[] = {
       {B(Mid("abcdef", 3)), "cdef"}, {B(Mid("abcdef", 7)), ""}, {B(Mid("abcdef", 0)), "abcdef"},
-      {B(Mid("abcdef", kMax)), ""}, {B(Mid("abcdef", 2, 3)), "bcd"}, {B(Mid("abcdef", 5, 10)), "ef"},
-      {B(Mid("abcdef", 5, kMax)), "ef"}, {B(Mid("abc", 1, 0)), ""}, {B(Mid("abc", 1, kMin)), ""},
-      {B(Left("abc", 2)), "ab"}, {B(Left("abc", 9)), "abc"}, {B(Left("abc", 0)), ""}, {B(Left("abc", -5)), ""},
-      {B(Right("abc", 1)), "c"}, {B(Right("abc", 9)), "abc"}, {B(Right("abc", -1)), ""},
+      {B(Mid("abcdef", kMax)), ""}, {B(Mid("abcdef", 2, 3)), "bcd"}, {B(Mid("abcdef", 5, kMax)), "ef"},
+      {B(Mid("abc", 1, 0)), ""}, {B(Mid("abc", 1, kMin)), ""}, {B(Left("abc", 2)), "ab"}, {B(Left("abc", 9)), "abc"},
+      {B(Left("abc", 0)), ""}, {B(Right("abc", 1)), "c"}, {B(Right("abc", 9)), "abc"}, {B(Right("abc", -1)), ""},
       {B(Trim(" \t N0CALL \r\n\v\f")), "N0CALL"}, {B(Trim("   ")), ""}, {Uppercase("n0call-\xE9{"), "N0CALL-\xE9{"},
       {ReplaceAll("a[b[[c", "[", ""), "abc"}, {ReplaceAll("x<eor>y<EOR>", "<EOR>", "|"), "x|y|"},
-      {ReplaceAll("aaa", "aa", "b"), "ba"}, {ReplaceAll("abc", "", "x"), "abc"},
-      {Joined(Split("a<EOR>b<eor>", "<EOR>")), "a|b||"}, {Joined(Split("<EOR><EOR>", "<EOR>")), "|||"},
-      {Joined(Split("", "<EOR>")), "|"}, {Joined(Split("abc", "")), "abc|"},
-      {Str(qint64{-1}), "-1"}, {Str(14.0), "14"}, {Str(-0.0), "0"}, {Str(1e20), "100000000000000000000"},
-      {Str(1.25), "1.25"}, {Format(7, "00"), "07"}, {Format(123, "00"), "123"}, {Format(5, "0000"), "0005"},
-      {Format(-5, "00"), "-05"}, {Format(kMin, "00"), "-9223372036854775808"},
-      {Str(Round(2.5)), "3"}, {Str(Round(-2.5)), "-3"}, {Str(Round(2.4)), "2"}, {Str(Floor(-0.5)), "-1"},
-      {Str(ToInteger(12.7)), "12"}, {Str(ToInteger(-12.7)), "-12"}, {Str(ToInteger(std::nan(""))), "0"},
-      {Str(ToInteger(1e300)), Str(kMax)}, {Str(ToInteger(-1e300)), Str(kMin)},
-      {Chr(0), QByteArray(1, '\0')}, {Chr(255), "\xFF"}, {Chr(256), ""}, {Chr(-1), ""}, {B(EndOfLine), "\n"},
+      {ReplaceAll("aaa", "aa", "b"), "ba"}, {ReplaceAll("abc", "", "x"), "abc"}, {Str(qint64{-1}), "-1"},
+      {Str(14.0), "14"}, {Str(-0.0), "0"}, {Str(1e20), "100000000000000000000"}, {Str(1.25), "1.25"},
+      {Format(7, "00"), "07"}, {Format(123, "00"), "123"}, {Format(5, "0000"), "0005"}, {Format(-5, "00"), "-05"},
+      {Format(kMin, "00"), "-9223372036854775808"}, {Str(Round(2.5)), "3"}, {Str(Round(-2.5)), "-3"},
+      {Str(Round(2.4)), "2"}, {Str(Floor(-0.5)), "-1"}, {Str(ToInteger(-12.7)), "-12"}, {Str(ToInteger(NAN)), "0"},
+      {Str(ToInteger(1e300)), Str(kMax)}, {Str(ToInteger(-1e300)), Str(kMin)}, {Chr(0), QByteArray(1, '\0')},
+      {Chr(255), "\xFF"}, {Chr(256), ""}, {Chr(-1), ""}, {B(EndOfLine), "\n"},
   };
   for (const auto& [got, expected] : cases) EXPECT_EQ(got, expected);
 }
@@ -71,26 +63,21 @@ TEST(TextTest, textFunctionsKeepToTheirBounds) {
 TEST(TextTest, numbersAreReadInTheCLocaleEvenUnderACommaLocale) {
   const QLocale saved;
   QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-  const char* previous = std::setlocale(LC_ALL, nullptr);
-  const QByteArray previousName = previous ? QByteArray(previous) : QByteArray("C");
+  const QByteArray previous = std::setlocale(LC_ALL, nullptr);
   std::setlocale(LC_NUMERIC, "de_DE.UTF-8");  // may be unavailable; the default locale still differs
   const std::pair<QByteArray, double> cases[] = {
       {"6>", 6}, {"3:S>", 3}, {"  42abc", 42}, {"\t-7", -7}, {"+5", 5}, {"14.074", 14.074}, {".5", 0.5},
       {"5.", 5}, {"1e3>", 1000}, {"1E-2", 0.01}, {"2e", 2}, {"2e+>", 2}, {"", 0}, {">", 0}, {"-", 0}, {".", 0},
       {"-.e5", 0}, {"abc", 0}, {"nan", 0}, {"inf", 0}, {"0x10", 0}, {"14,074", 14}, {"1296.200", 1296.2},
-      // Huge digit runs neither overflow nor crash.
       {"99999999999999999999", 1e20}, {"0." + QByteArray(400, '0') + "1", 0}, {"1e-99999999999999999999999", 0},
-      {"0e99999999999999999999999", 0}, {QByteArray(100000, '0') + "7", 7},
-      {QByteArray(400, '9'), INFINITY}, {"1e99999999999999999999999", INFINITY},
+      {QByteArray(100000, '0') + "7", 7}, {QByteArray(400, '9'), INFINITY}, {"1e99999999999999999999999", INFINITY},
   };
   for (const auto& [text, value] : cases) {
     EXPECT_EQ(Val(text), value) << text.left(40).constData();
     EXPECT_EQ(CDbl(text), value) << text.left(40).constData();
   }
-  // Never past the view's end.
-  EXPECT_EQ(Val(QByteArrayView("12345", 2)), 12.0);
-  EXPECT_EQ(Val(QByteArrayView("12345", 0)), 0.0);
-  EXPECT_EQ(Val(QByteArrayView("1e5", 2)), 1.0);
-  std::setlocale(LC_ALL, previousName.constData());
+  EXPECT_EQ(Val(QByteArrayView("12345", 2)), 12.0) << "read past the view's end";
+  EXPECT_EQ(Val(QByteArrayView("1e5", 2)), 1.0) << "read past the view's end";
+  std::setlocale(LC_ALL, previous.constData());
   QLocale::setDefault(saved);
 }
