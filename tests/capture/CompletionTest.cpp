@@ -5,14 +5,14 @@
 
 #include "capture/Completion.h"
 
-using capture::AddFields;
 using capture::DeriveRstSent;
 using capture::GetBandFromFreq;
 
 namespace {
 
+// Completed with a call sign that needs trimming, unless another is given.
 QByteArray Completed(QByteArray data, QByteArrayView call = " \tN0CALL\r\n") {
-  AddFields(data, call);
+  capture::AddFields(data, call);
   return data;
 }
 
@@ -22,13 +22,14 @@ const QByteArray kStation = "<STATION_CALLSIGN:6>N0CALL<EOR>";
 
 }  // namespace
 
-// Both ends of every whole MHz, written in MHz and (without a point) in kHz.
-TEST(CompletionTest, everyFrequencyGetsTheBandOfItsWholeMegahertz) {
+// Both ends of every whole MHz, written in MHz and (without a point) in kHz; then odd frequency fields.
+TEST(CompletionTest, bandOfTheFirstFrequencyGoesRightAfterItAndOddFieldsKeepEveryByte) {
   const std::tuple<int, int, const char*> plan[] = {
-      {1, 2, "<BAND:4>160M"},   {3, 4, "<BAND:3>80M"},    {5, 5, "<BAND:3>60M"},       {7, 7, "<BAND:3>40M"},
-      {10, 10, "<BAND:3>30M"},  {14, 14, "<BAND:3>20M"},  {18, 18, "<BAND:3>17M"},     {21, 21, "<BAND:3>15M"},
-      {24, 24, "<BAND:3>12M"},  {28, 29, "<BAND:3>10M"},  {50, 54, "<BAND:2>6M"},      {144, 148, "<BAND:2>2M"},
-      {222, 225, "<BAND:5>1.25M"}, {420, 450, "<BAND:4>70CM"}, {902, 928, "<BAND:4>33CM"}, {1240, 1300, "<BAND:4>23CM"},
+      {1, 2, "<BAND:4>160M"},      {3, 4, "<BAND:3>80M"},      {5, 5, "<BAND:3>60M"},     {7, 7, "<BAND:3>40M"},
+      {10, 10, "<BAND:3>30M"},     {14, 14, "<BAND:3>20M"},    {18, 18, "<BAND:3>17M"},   {21, 21, "<BAND:3>15M"},
+      {24, 24, "<BAND:3>12M"},     {28, 29, "<BAND:3>10M"},    {50, 54, "<BAND:2>6M"},    {144, 148, "<BAND:2>2M"},
+      {222, 225, "<BAND:5>1.25M"}, {420, 450, "<BAND:4>70CM"}, {902, 928, "<BAND:4>33CM"},
+      {1240, 1300, "<BAND:4>23CM"},
   };
   for (int mhz = 0; mhz <= 1400; ++mhz) {
     QByteArray field = "<BAND:2>??";
@@ -40,9 +41,6 @@ TEST(CompletionTest, everyFrequencyGetsTheBandOfItsWholeMegahertz) {
       ASSERT_EQ(GetBandFromFreq(freq), freq + field);
     }
   }
-}
-
-TEST(CompletionTest, bandGoesRightAfterTheFirstFrequencyAndOddFieldsKeepEveryByte) {
   const std::pair<QByteArray, QByteArray> cases[] = {
       {"<CALL:4>K1AB<FREQ:6>14.074<MODE:3>FT8", "<CALL:4>K1AB<FREQ:6>14.074<BAND:3>20M<MODE:3>FT8"},
       {"<FREQ:10>14.0740000<X:1>y", "<FREQ:10>14.0740000<BAND:3>20M<X:1>y"},
@@ -76,7 +74,6 @@ TEST(CompletionTest, firstReportIsSplitAtItsFirstSlashAndOddLengthsNeverLoseAByt
   for (const auto& [record, expected] : cases) EXPECT_EQ(DeriveRstSent(record), expected) << record.constData();
 }
 
-// Every row is completed with a call sign that needs trimming.
 TEST(CompletionTest, headerIsKeptEveryRecordCompletedAndTheTailDropped) {
   const std::pair<QByteArray, QByteArray> cases[] = {
       {"Log<EOH>\r\n<MODE:2>CW<FREQ:6>14.074<RST_RCVD:7>599/579<EOR>\r\n",

@@ -1,6 +1,5 @@
 #pragma once
-// Reception with stand-ins for the port's buffer and the window, for the
-// reception tests and the reception fuzz target.
+// Stand-ins for the port's buffer and the window, for the reception tests and the reception fuzz target.
 
 #include <QList>
 #include <algorithm>
@@ -14,7 +13,6 @@
 
 namespace testsupport {
 
-// A port's input buffer that the test fills.
 class FakeSource : public platform::ByteSource {
  public:
   QByteArray LookAhead() const override { return buffer; }
@@ -23,12 +21,11 @@ class FakeSource : public platform::ByteSource {
   QByteArray buffer;
 };
 
-// Logs what reception does to the window, counts the calls and keeps the last
-// of each by their first word, and keeps the status text as the window shows it.
+// Logs the calls, counts them and keeps the last by their first word; keeps the status text as shown.
 class RecordingView : public capture::ReceptionView {
  public:
-  void AppendStatus(QByteArrayView text) override { log("append:" + text.toByteArray(), status + text.toByteArray()); }
-  void SetStatusText(QByteArrayView text) override { log("set:" + text.toByteArray(), text.toByteArray()); }
+  void AppendStatus(QByteArrayView t) override { log("append:" + t.toByteArray(), status + t.toByteArray()); }
+  void SetStatusText(QByteArrayView t) override { log("set:" + t.toByteArray(), t.toByteArray()); }
   void ScrollStatusToLastLine() override { log("scroll"); }
   void RefreshStatus() override { log("refresh"); }
   bool TraceOn() const override { return trace; }
@@ -38,13 +35,12 @@ class RecordingView : public capture::ReceptionView {
   void DoEvents() override { log("yield"); }
   void AddFields() override { log("addfields"); }
   std::vector<std::string> takeCalls() { return std::exchange(calls, {}); }
-  // The bar's last maximum or value.
-  qint64 bar(const char* what) { return last[what].toLongLong(); }
 
   bool trace = false;
   QByteArray status;
   std::vector<std::string> calls;
   std::map<QByteArray, int> count;
+  std::map<QByteArray, QByteArray> last{{"max", "100"}, {"value", "0"}};
   std::function<void(int)> onYield;  // given the yield's count since the start
   std::function<void()> onAddFields;
 
@@ -58,7 +54,6 @@ class RecordingView : public capture::ReceptionView {
     if (call == "yield" && onYield) onYield(count[call]);
     if (call == "addfields" && onAddFields) onAddFields();
   }
-  std::map<QByteArray, QByteArray> last{{"max", "100"}, {"value", "0"}};
 };
 
 struct Rig {
@@ -69,8 +64,9 @@ struct Rig {
   }
   // What reception ends with: buffer, state, bytes unread, bar, buttons enabled, completions, status text.
   auto outcome() {
-    return std::make_tuple(reception.ADIFData, reception.DownloadStart, source.buffer, view.bar("max"),
-                           view.bar("value"), view.count["enable"], view.count["addfields"], view.status);
+    return std::make_tuple(reception.ADIFData, reception.DownloadStart, source.buffer,
+                           view.last["max"].toLongLong(), view.last["value"].toLongLong(), view.count["enable"],
+                           view.count["addfields"], view.status);
   }
   capture::ExportReception reception;
   FakeSource source;
@@ -85,8 +81,7 @@ inline auto Receive(QByteArrayView stream, QByteArrayView plan, bool trace) {
   qsizetype at = 0;
   qsizetype step = 0;
   const auto arrive = [&] {
-    const qsizetype wanted = step < plan.size() ? plan[step++] & 0x3F : stream.size();
-    const qsizetype length = std::min(wanted, stream.size() - at);
+    const qsizetype length = std::min(step < plan.size() ? plan[step++] & 0x3F : stream.size(), stream.size() - at);
     rig.source.buffer += stream.sliced(at, length);
     at += length;
   };

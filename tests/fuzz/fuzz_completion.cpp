@@ -1,7 +1,6 @@
 // Random exports: the header is kept, and each record comes out as band derivation and then the report
 // split make it, closed by the station field. Band derivation puts one well-formed field in among the
 // record's bytes; the split puts two in place of the first report field, or of nothing, carrying its text.
-#include <QList>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -9,16 +8,14 @@
 #include "capture/Completion.h"
 #include "platform/Text.h"
 
-namespace {
-
-void Check(bool ok, const char* what) {
+static void Check(bool ok, const char* what) {
   if (ok) return;
   std::fprintf(stderr, "fuzz_completion: %s\n", what);
   std::abort();
 }
 
 // The data of the well-formed field `tag` digits ">" data at `at`, with `at` moved past it; null if none.
-QByteArrayView TakeField(QByteArrayView text, qsizetype& at, QByteArrayView tag) {
+static QByteArrayView TakeField(QByteArrayView text, qsizetype& at, QByteArrayView tag) {
   const qsizetype gt = text.indexOf('>', std::max<qsizetype>(at, 0));
   if (at < 0 || gt < 0 || !text.sliced(at).startsWith(tag)) return {};
   const QByteArray digits = text.sliced(at + tag.size(), gt - at - tag.size()).toByteArray();
@@ -28,14 +25,12 @@ QByteArrayView TakeField(QByteArrayView text, qsizetype& at, QByteArrayView tag)
   return text.sliced(gt + 1, length);
 }
 
-// The bytes of `before` that `after` has its bytes from `from` to `to` in place of; -1 if the rest differs.
-qsizetype Replaced(QByteArrayView before, QByteArrayView after, qsizetype from, qsizetype to) {
+// How many bytes of `before` `after` has its bytes from `from` to `to` in place of; -1 if the rest differs.
+static qsizetype Replaced(QByteArrayView before, QByteArrayView after, qsizetype from, qsizetype to) {
   const qsizetype replaced = before.size() - from - (after.size() - to);
   const bool same = replaced >= 0 && before.startsWith(after.first(from)) && before.endsWith(after.sliced(to));
   return same ? replaced : -1;
 }
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const QByteArray input(reinterpret_cast<const char*>(data), qsizetype(size));
@@ -43,11 +38,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   capture::AddFields(completed, " K1ABC/P\r\n");
   QList<QByteArrayView> records = platform::Split(input, "<EOR>");
   const qsizetype eoh = platform::InStr(records.front(), "<EOH>");
-  const qsizetype at = eoh > 0 ? eoh + 4 : 0;
-  Check(completed.startsWith(input.first(at)), "header changed");
-  records.front() = records.front().sliced(at);
+  QByteArray expected = input.first(eoh > 0 ? eoh + 4 : 0);
+  records.front() = records.front().sliced(expected.size());
   records.removeLast();  // the tail after the last record goes
-  QByteArray expected = input.first(at);
   for (QByteArrayView record : records) {
     const QByteArray banded = capture::GetBandFromFreq(record);
     bool bandPutIn = false;
@@ -61,9 +54,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     qsizetype end = rst;
     const QByteArrayView received = TakeField(split, end, "<RST_RCVD:");
     const QByteArrayView sent = TakeField(split, end, "<RST_SENT:");
-    const qsizetype replaced = Replaced(banded, split, rst, end);
-    Check(!received.isNull() && !sent.isNull() && replaced >= 0, "report fields malformed or record bytes changed");
-    const QByteArrayView old = QByteArrayView(banded).sliced(rst, replaced);
+    Check(!received.isNull() && !sent.isNull() && Replaced(banded, split, rst, end) >= 0,
+          "report fields malformed, or bytes around them changed");
+    const QByteArrayView old = QByteArrayView(banded).sliced(rst, Replaced(banded, split, rst, end));
     const QByteArrayView report = old.sliced(old.indexOf('>') + 1);
     const qsizetype slash = report.contains('/') ? report.indexOf('/') : report.size();
     Check(old.isEmpty() ? received.isEmpty() && sent.isEmpty()
