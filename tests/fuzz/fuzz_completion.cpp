@@ -20,7 +20,7 @@ static QByteArrayView TakeField(QByteArrayView text, qsizetype& at, QByteArrayVi
   if (at < 0 || gt < 0 || !text.sliced(at).startsWith(tag)) return {};
   const QByteArray digits = text.sliced(at + tag.size(), gt - at - tag.size()).toByteArray();
   const qsizetype length = digits.toLongLong();
-  if (digits != QByteArray::number(length) || length > text.size() - gt - 1) return {};
+  if (length < 0 || digits != QByteArray::number(length) || length > text.size() - gt - 1) return {};
   at = gt + 1 + length;
   return text.sliced(gt + 1, length);
 }
