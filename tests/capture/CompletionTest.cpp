@@ -1,121 +1,95 @@
 #include <gtest/gtest.h>
 
-#include <QByteArray>
+#include <tuple>
 #include <utility>
 
 #include "capture/Completion.h"
 
-using capture::AddFields;
+using capture::DeriveRstSent;
+using capture::GetBandFromFreq;
 
 namespace {
 
-QByteArray Completed(QByteArray data, QByteArrayView call = "N0CALL") {
-  AddFields(data, call);
+// Completed with a call sign that needs trimming, unless another is given.
+QByteArray Completed(QByteArray data, QByteArrayView call = " \tN0CALL\r\n") {
+  capture::AddFields(data, call);
   return data;
 }
 
-// A record with neither FREQ nor RST_RCVD: the report fields go in front of
-// the band field, since the report split works on the banded record.
+// A record with neither FREQ nor RST_RCVD gains these, in this order, in front.
 const QByteArray kEmptyFields = "<RST_RCVD:0><RST_SENT:0><BAND:0>";
 const QByteArray kStation = "<STATION_CALLSIGN:6>N0CALL<EOR>";
 
 }  // namespace
 
-TEST(CompletionTest, workedExampleIsCompleted) {
-  const QByteArray data = "Log<EOH>\r\n<MODE:2>CW<FREQ:6>14.074<RST_RCVD:7>599/579<EOR>\r\n";
-  EXPECT_EQ(Completed(data),
-            "Log<EOH>\r\n<MODE:2>CW<FREQ:6>14.074<BAND:3>20M<RST_RCVD:3>599<RST_SENT:3>579"
-            "<STATION_CALLSIGN:6>N0CALL<EOR>");
-}
-
-TEST(CompletionTest, everyRecordIsCompletedAndHeaderAppearsOnce) {
-  const QByteArray data =
-      "ADIF export<EOH>\r\n<FREQ:5>7.030<RST_RCVD:3>579<EOR>\r\n<FREQ:5>14074<RST_RCVD:7>599/589<EOR>\r\n";
-  EXPECT_EQ(Completed(data),
-            "ADIF export<EOH>\r\n<FREQ:5>7.030<BAND:3>40M<RST_RCVD:3>579<RST_SENT:0>" + kStation +
-                "\r\n<FREQ:5>14074<BAND:3>20M<RST_RCVD:3>599<RST_SENT:3>589" + kStation);
-}
-
-TEST(CompletionTest, headerAndRecordMarkersFrameTheExport) {
+// Both ends of every whole MHz, written in MHz and (without a point) in kHz; then odd frequency fields.
+TEST(CompletionTest, bandOfTheFirstFrequencyGoesRightAfterItAndOddFieldsKeepEveryByte) {
+  const std::tuple<int, int, const char*> plan[] = {
+      {1, 2, "<BAND:4>160M"},      {3, 4, "<BAND:3>80M"},      {5, 5, "<BAND:3>60M"},     {7, 7, "<BAND:3>40M"},
+      {10, 10, "<BAND:3>30M"},     {14, 14, "<BAND:3>20M"},    {18, 18, "<BAND:3>17M"},   {21, 21, "<BAND:3>15M"},
+      {24, 24, "<BAND:3>12M"},     {28, 29, "<BAND:3>10M"},    {50, 54, "<BAND:2>6M"},    {144, 148, "<BAND:2>2M"},
+      {222, 225, "<BAND:5>1.25M"}, {420, 450, "<BAND:4>70CM"}, {902, 928, "<BAND:4>33CM"},
+      {1240, 1300, "<BAND:4>23CM"},
+  };
+  for (int mhz = 0; mhz <= 1400; ++mhz) {
+    QByteArray field = "<BAND:2>??";
+    for (const auto& [low, high, band] : plan)
+      if (mhz >= low && mhz <= high) field = band;
+    const QByteArray n = QByteArray::number(mhz);
+    for (const QByteArray& value : {n + ".000", n + ".999", n + "000", n + "999"}) {
+      const QByteArray freq = "<FREQ:" + QByteArray::number(value.size()) + ">" + value;
+      ASSERT_EQ(GetBandFromFreq(freq), freq + field);
+    }
+  }
   const std::pair<QByteArray, QByteArray> cases[] = {
-      {"", ""},
-      {"Log<EOH>\r\n<MODE:2>CW", "Log<EOH>"},  // the tail after the last record is dropped
-      {"no header, no record", ""},
+      {"<CALL:4>K1AB<FREQ:6>14.074<MODE:3>FT8", "<CALL:4>K1AB<FREQ:6>14.074<BAND:3>20M<MODE:3>FT8"},
+      {"<FREQ:10>14.0740000<X:1>y", "<FREQ:10>14.0740000<BAND:3>20M<X:1>y"},
+      {"<FREQ:0><MODE:2>CW", "<FREQ:0><BAND:0><MODE:2>CW"}, {"<FREQ:x>14.074", "<FREQ:x><BAND:0>14.074"},
+      {"<FREQ:9>14.074", "<FREQ:9>14.074<BAND:3>20M"}, {"<FREQ:1>7", "<FREQ:1>7<BAND:2>??"},
+      {"<FREQ:5>7.030<freq:6>14.074", "<FREQ:5>7.030<BAND:3>40M<freq:6>14.074"},
+      {"<freq:6>14.074", "<freq:6>14.074<BAND:3>20M"}, {"<MODE:2>CW", "<BAND:0><MODE:2>CW"}, {"", "<BAND:0>"},
+      // A type indicator, a three-digit length, a negative length, an unclosed tag: the field stays whole.
+      {"<FREQ:6:N>14.074", "<BAND:0><FREQ:6:N>14.074"}, {"<FREQ:100>14.074", "<BAND:0><FREQ:100>14.074"},
+      {"<FREQ:-1>14.074", "<BAND:0><FREQ:-1>14.074"}, {"x<FREQ:6", "<BAND:0>x<FREQ:6"},
+  };
+  for (const auto& [record, expected] : cases) EXPECT_EQ(GetBandFromFreq(record), expected) << record.constData();
+}
+
+TEST(CompletionTest, firstReportIsSplitAtItsFirstSlashAndOddLengthsNeverLoseAByte) {
+  const std::pair<QByteArray, QByteArray> cases[] = {
+      {"<RST_RCVD:7>599/579", "<RST_RCVD:3>599<RST_SENT:3>579"}, {"<RST_RCVD:3>599", "<RST_RCVD:3>599<RST_SENT:0>"},
+      {"<RST_RCVD:4>/579", "<RST_RCVD:0><RST_SENT:3>579"}, {"<RST_RCVD:5>5/9/7", "<RST_RCVD:1>5<RST_SENT:3>9/7"},
+      {"<RST_RCVD:0>", "<RST_RCVD:0><RST_SENT:0>"}, {"<RST_RCVD:3:S>599", "<RST_RCVD:3>599<RST_SENT:0>"},
+      {"<MODE:2>CW<rst_rcvd:7>599/579<TIME_ON:4>1200", "<MODE:2>CW<RST_RCVD:3>599<RST_SENT:3>579<TIME_ON:4>1200"},
+      {"<RST_RCVD:3>5/9<RST_RCVD:3>4/8", "<RST_RCVD:1>5<RST_SENT:1>9<RST_RCVD:3>4/8"},
+      {"<MODE:2>CW", "<RST_RCVD:0><RST_SENT:0><MODE:2>CW"}, {"<RST_RCVD:9>59/5", "<RST_RCVD:2>59<RST_SENT:1>5"},
+      // Thirteen characters of length text are read; fourteen count as zero, and then the tag goes.
+      {"<RST_RCVD:0000000000003>599", "<RST_RCVD:3>599<RST_SENT:0>"},
+      {"<RST_RCVD:00000000000003>599", "<RST_RCVD:0><RST_SENT:0>599"},
+      // No ">" nearby: the empty fields go in front of the tag, which stays.
+      {"<RST_RCVD:99999999999999999999>5<A:1>", "<RST_RCVD:0><RST_SENT:0><RST_RCVD:99999999999999999999>5<A:1>"},
+      // A negative length replaces only the tag; a huge one is clamped to the record.
+      {"<RST_RCVD:-3>599", "<RST_RCVD:0><RST_SENT:0>599"}, {"<RST_RCVD:1e300>5/9", "<RST_RCVD:1>5<RST_SENT:1>9"},
+  };
+  for (const auto& [record, expected] : cases) EXPECT_EQ(DeriveRstSent(record), expected) << record.constData();
+}
+
+TEST(CompletionTest, headerIsKeptEveryRecordCompletedAndTheTailDropped) {
+  const std::pair<QByteArray, QByteArray> cases[] = {
+      {"Log<EOH>\r\n<MODE:2>CW<FREQ:6>14.074<RST_RCVD:7>599/579<EOR>\r\n",
+       "Log<EOH>\r\n<MODE:2>CW<FREQ:6>14.074<BAND:3>20M<RST_RCVD:3>599<RST_SENT:3>579" + kStation},
+      {"", ""}, {"Log<EOH>\r\n<MODE:2>CW", "Log<EOH>"}, {"no header, no record", ""}, {"<", ""},
       {"H<EOH><MODE:2>CW<EOR>\r\n<MODE:3>SSB", "H<EOH>" + kEmptyFields + "<MODE:2>CW" + kStation},
-      {"H<EOH><EOR><EOR>", "H<EOH>" + kEmptyFields + kStation + kEmptyFields + kStation},
-      {"H<eoh><eor>", "H<eoh>" + kEmptyFields + kStation},
-      // Without a header the first piece is a whole record; a header marker
-      // after the first record belongs to the second one.
-      {"<FREQ:6>14.074<EOR>", "<RST_RCVD:0><RST_SENT:0><FREQ:6>14.074<BAND:3>20M" + kStation},
+      {"H<eoh><<EOR><eor>", "H<eoh>" + kEmptyFields + "<" + kStation + kEmptyFields + kStation},
+      // Without a header the first piece is a whole record; a header marker after it belongs to the second one.
+      {"<freq:6>14.074<rst_rcvd:3>5/9<EOR>", "<freq:6>14.074<BAND:3>20M<RST_RCVD:1>5<RST_SENT:1>9" + kStation},
       {"<MODE:2>CW<EOR>H<EOH><EOR>", kEmptyFields + "<MODE:2>CW" + kStation + kEmptyFields + "H<EOH>" + kStation},
+      // The band goes in first: a value running into the report tag breaks it.
+      {"H<EOH><FREQ:8>14.074<RST_RCVD:3>599<EOR>",
+       "H<EOH><RST_RCVD:0><RST_SENT:0><FREQ:8>14.074<R<BAND:3>20MST_RCVD:3>599" + kStation},
+      {"H<EOH><RST_RCVD:99>59/9<FREQ:6>14.074<EOR>",
+       "H<EOH><RST_RCVD:2>59<RST_SENT:26>9<FREQ:6>14.074<BAND:3>20M" + kStation},
   };
   for (const auto& [data, expected] : cases) EXPECT_EQ(Completed(data), expected) << data.constData();
-}
-
-TEST(CompletionTest, callSignIsTrimmedAndCounted) {
-  const std::pair<QByteArray, QByteArray> cases[] = {
-      {" N0CALL ", kStation},
-      {"\tK1ABC/P\r\n", "<STATION_CALLSIGN:7>K1ABC/P<EOR>"},
-      {"", "<STATION_CALLSIGN:0><EOR>"},
-      {"   ", "<STATION_CALLSIGN:0><EOR>"},
-  };
-  for (const auto& [call, station] : cases)
-    EXPECT_EQ(Completed("H<EOH><EOR>", call), "H<EOH>" + kEmptyFields + station) << call.constData();
-}
-
-TEST(CompletionTest, bandIsDerivedBeforeTheReportSplit) {
-  // The frequency value runs into the report tag, so the band field breaks
-  // that tag and the report is no longer found.
-  EXPECT_EQ(Completed("H<EOH><FREQ:8>14.074<RST_RCVD:3>599<EOR>"),
-            "H<EOH><RST_RCVD:0><RST_SENT:0><FREQ:8>14.074<R<BAND:3>20MST_RCVD:3>599" + kStation);
-  EXPECT_EQ(Completed("H<EOH><RST_RCVD:7>599/579<FREQ:6>14.074<EOR>"),
-            "H<EOH><RST_RCVD:3>599<RST_SENT:3>579<FREQ:6>14.074<BAND:3>20M" + kStation);
-  // The report is read from the banded record, up to its end.
-  EXPECT_EQ(Completed("H<EOH><RST_RCVD:99>59/9<FREQ:6>14.074<EOR>"),
-            "H<EOH><RST_RCVD:2>59<RST_SENT:26>9<FREQ:6>14.074<BAND:3>20M" + kStation);
-}
-
-TEST(CompletionTest, badBytesAndTruncatedTagsKeepEveryByte) {
-  const std::pair<QByteArray, QByteArray> cases[] = {
-      {QByteArray("\0H\xFF<EOH>\0\xFF<FREQ:6>14.074\xFF\0<EOR>\0\xFF", 33),
-       QByteArray("\0H\xFF<EOH>", 8) + "<RST_RCVD:0><RST_SENT:0>" + QByteArray("\0\xFF<FREQ:6>14.074", 16) +
-           "<BAND:3>20M" + QByteArray("\xFF\0", 2) + kStation},
-      {"H<EOH><<EOR>", "H<EOH>" + kEmptyFields + "<" + kStation},
-      {"H<EOH><FREQ:99><EOR>", "H<EOH><RST_RCVD:0><RST_SENT:0><FREQ:99><BAND:2>??" + kStation},
-      {"H<EOH><RST_RCVD:<EOR>", "H<EOH><BAND:0><RST_RCVD:0><RST_SENT:0><RST_RCVD:" + kStation},
-      {"<", ""},
-      {"H<EOH><RST_RCVD:99999999999999999999>599<EOR>",
-       "H<EOH><BAND:0><RST_RCVD:0><RST_SENT:0><RST_RCVD:99999999999999999999>599" + kStation},
-  };
-  for (const auto& [data, expected] : cases) EXPECT_EQ(Completed(data), expected) << data.constData();
-}
-
-TEST(CompletionTest, thousandsOfEmptyRecordsAreAllCompleted) {
-  QByteArray data = "H<EOH>";
-  for (int i = 0; i < 5000; ++i) data += "<EOR>";
-  const QByteArray completed = Completed(data);
-  EXPECT_EQ(completed.size(), 6 + 5000 * (kEmptyFields.size() + kStation.size()));
-  EXPECT_EQ(completed.count(kStation), 5000);
-  EXPECT_TRUE(completed.startsWith("H<EOH>" + kEmptyFields + kStation));
-}
-
-TEST(CompletionTest, largeExportIsCompletedWhole) {
-  const QByteArray record =
-      "\r\n<CALL:5>K1ABC<QSO_DATE:8>20240101<TIME_ON:4>1200<FREQ:6>14.074<MODE:3>FT8<RST_RCVD:7>599/579"
-      "<COMMENT:20>big export test entry<EOR>";
-  const qsizetype count = 50 * 1024 * 1024 / record.size() + 1;  // just over 50 MB
-  QByteArray data = "Big<EOH>";
-  data.reserve(8 + count * record.size() + 2);
-  for (qsizetype i = 0; i < count; ++i) data += record;
-  data += "\r\n";
-
-  AddFields(data, "N0CALL");
-
-  const QByteArray completedRecord =
-      "\r\n<CALL:5>K1ABC<QSO_DATE:8>20240101<TIME_ON:4>1200<FREQ:6>14.074<BAND:3>20M<MODE:3>FT8"
-      "<RST_RCVD:3>599<RST_SENT:3>579<COMMENT:20>big export test entry" + kStation;
-  ASSERT_EQ(data.size(), 8 + count * completedRecord.size());
-  EXPECT_TRUE(data.startsWith("Big<EOH>" + completedRecord));
-  EXPECT_TRUE(data.endsWith(completedRecord));
-  EXPECT_EQ(data.count("<BAND:3>20M"), count);
+  EXPECT_EQ(Completed("H<EOH><EOR>", "  "), "H<EOH>" + kEmptyFields + "<STATION_CALLSIGN:0><EOR>");
 }
