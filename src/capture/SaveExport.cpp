@@ -54,7 +54,9 @@ bool WriteExportFile(const QString& path, const QDateTime& when, const QByteArra
                      QString* error) {
   QSaveFile file(path);
   QString reason;
-  bool ok = file.open(QIODevice::WriteOnly);
+  // Unbuffered: a write that fails (a full disk) fails here, where it is seen;
+  // QSaveFile::commit would replace the old file even when its final flush fails.
+  bool ok = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
   if (!ok) {
     reason = file.errorString();
   } else if (!WriteExport(file, when, data, &reason)) {

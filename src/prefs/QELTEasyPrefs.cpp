@@ -164,8 +164,9 @@ bool WritePrefsFile(QString* error) {
   }
   // A new file in the same folder replaces the old one only once it is whole,
   // so a crash or a full disk never loses the preferences already saved.
+  // Unbuffered, so a failed write is seen before commit replaces the old file.
   QSaveFile file(prefFile);
-  if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit()) {
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(content) != content.size() || !file.commit()) {
     SetError(error, QStringLiteral("Cannot write the preferences file \"%1\": %2")
                         .arg(QDir::toNativeSeparators(prefFile), file.errorString()));
     return false;  // the unfinished new file is discarded; the old one stays
