@@ -1,36 +1,167 @@
 #pragma once
 // A fresh, isolated setting for a test of the real main window: its own XDG
-// config folder, its own serial ports, and dialogs answered by the test.
+// config folder, its own serial ports and dialogs answered by the test; and a
+// device on a pseudo-terminal for the tests that receive exports.
 
 #include <gtest/gtest.h>
 
-#include <QDateTime>
-#include <QList>
-#include <QStringList>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <list>
 #include <memory>
 #include <optional>
+#include <random>
 
 #include "app/Window1.h"
+#include "capture/Completion.h"
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
 #include "platform/PortList.h"
+#include "platform/SerialControl.h"
+#include "prefs/QELTEasyPrefs.h"
+#include "support/PtyPair.h"
 #include "support/QtPrinters.h"
 
 namespace testsupport {
 
+// The export as the device frames it: "{" the text's length "}" the text "]".
+inline QByteArray Framed(QByteArrayView text) {
+  return "{" + QByteArray::number(text.size()) + "}" + text.toByteArray() + "]";
+}
+
+// What completion makes of `text` for the call sign `call`.
+inline QByteArray Completed(QByteArray text, QByteArrayView call) {
+  capture::AddFields(text, call);
+  return text;
+}
+
+inline QByteArray Contents(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
 class AppFixture : public ::testing::Test {
  protected:
-  void SetUp() override;
-  void TearDown() override;
+  static constexpr const char* kPortName = "ttyKQ0";
+
+  void SetUp() override {
+    ASSERT_TRUE(config_.isValid());
+    oldXdg_ = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", config_.path().toUtf8());
+    QELTEasyPrefs::ResetForTesting();
+    platform::SetPortSourceForTesting([this] { return ports_; });
+    platform::DialogHandlers handlers;
+    handlers.msgBox = [this](const QString& text) { messages << text; };
+    handlers.beep = [this] { ++beeps; };
+    handlers.saveFile = [this](const QString& name) {
+      offeredNames << name;
+      return saveAnswer;
+    };
+    handlers.popUp = [](QMenu&) { return nullptr; };
+    platform::SetDialogHandlersForTesting(handlers);
+  }
+  void TearDown() override {
+    if (window) closeWindow();
+    platform::SetDialogHandlersForTesting({});
+    platform::SetPortSourceForTesting({});
+    platform::SetClockForTesting({});
+    QELTEasyPrefs::ResetForTesting();
+    oldXdg_.isNull() ? qunsetenv("XDG_CONFIG_HOME") : qputenv("XDG_CONFIG_HOME", oldXdg_);
+  }
 
   // The ports the program will see, in order.
-  void setPorts(QList<platform::SerialPortEntry> ports);
+  void setPorts(QList<platform::SerialPortEntry> ports) { ports_ = std::move(ports); }
   // Builds, opens and shows a main window, as start-up does.
-  app::Window1& openWindow();
+  app::Window1& openWindow() {
+    window = std::make_unique<app::Window1>();
+    window->Event_Open();
+    window->show();
+    QCoreApplication::processEvents();
+    return *window;
+  }
   // Closes it as the user does (runs the close handlers) and destroys it.
-  void closeWindow();
-
+  void closeWindow() {
+    window->close();
+    window.reset();
+    QCoreApplication::processEvents();
+  }
   QString configDir() const { return config_.path(); }
-  QString prefsPath() const;
+  QString prefsPath() const { return QDir(config_.path()).filePath("ZVKUtilPrefs"); }
+
+  // A new cable: a new pseudo-terminal, listed as the only port, kPortName. Each
+  // lives as long as the test, so that no pty number locked a moment ago is reused.
+  PtyPair& plugIn() {
+    PtyPair& pty = ptys_.emplace_back();
+    EXPECT_TRUE(pty.ok());
+    setPorts({{kPortName, pty.portPath()}});
+    return pty;
+  }
+  PtyPair& pty() { return ptys_.back(); }
+  // The user picks the first row of the port list.
+  void pickPort() {
+    window->SerialPortMenu()->setCurrentIndex(0);
+    Q_EMIT window->SerialPortMenu()->activated(0);
+  }
+  // A window listening on a device just plugged in, with the call sign typed.
+  void openOnDevice(const QString& typedCall = "n0call") {
+    plugIn();
+    openWindow();
+    pickPort();
+    ASSERT_TRUE(window->Serial1()->isOpen()) << messages.join('|').toStdString();
+    QTest::keyClicks(window->CallsignText(), typedCall);
+  }
+  // The device sends `bytes` in bursts of random size, the event loop running between them.
+  void send(QByteArrayView bytes) {
+    for (qsizetype burst = 0; !bytes.isEmpty(); bytes = bytes.sliced(burst)) {
+      burst = std::min<qsizetype>(draw(1, 600), bytes.size());
+      ASSERT_TRUE(pty().write(bytes.first(burst)));
+      QCoreApplication::processEvents();
+    }
+  }
+  // A random export of `records` contacts: what the device sends between "{N}" and "]".
+  QByteArray makeExport(int records) {
+    static const char* const kFreqs[] = {"1.84",   "3573",  "7.074",  "10136", "14.0745", "18100",
+                                         "21.074", "24915", "28.074", "50313", "432.1",   "144.174",
+                                         "1296.2", "0.475", "6.5",    "230",   "29.7",    "13999.9"};
+    static const char* const kReports[] = {"599/579", "59", "5NN/5NN", "/57", "339/", ""};
+    const auto field = [](QByteArrayView name, QByteArrayView data) {
+      return "<" + name.toByteArray() + ":" + QByteArray::number(data.size()) + ">" + data.toByteArray();
+    };
+    QByteArray text = "Kestrune QZT605 log export\r\n" + field("ADIF_VER", "3.1.0") + "<EOH>";
+    for (int i = 0; i < records; ++i) {
+      text += "\r\n" + field("CALL", "W" + QByteArray::number(draw(1, 9999)));
+      text += field("FREQ", kFreqs[draw(0, std::size(kFreqs) - 1)]) + field("MODE", "CW");
+      const int where = draw(0, 9);  // now and then no report, or one before the frequency
+      const QByteArray report = field("RST_RCVD", kReports[draw(0, std::size(kReports) - 1)]);
+      if (where == 1) text.insert(text.lastIndexOf("<FREQ:"), report);
+      if (where > 1) text += report;
+      text += "<EOR>";
+    }
+    return text + "\r\n";
+  }
+  // The user clicks "Save to File" and answers the dialog with a path or, with none, Cancel.
+  void save(std::optional<QString> answer) {
+    saveAnswer = std::move(answer);
+    QTest::mouseClick(window->PushButton1(), Qt::LeftButton);
+  }
+  // A number in [low, high], from the test's seeded sequence.
+  int draw(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random_); }
+  // Waits until reception is idle with the window holding `expected`.
+  ::testing::AssertionResult awaitHeld(const QByteArray& expected) {
+    const QByteArray& held = window->ADIFData();
+    if (waitFor([&] { return !window->DownloadStart() && held == expected; }, 30000))
+      return ::testing::AssertionSuccess();
+    const auto at =
+        std::mismatch(held.begin(), held.end(), expected.begin(), expected.end()).first - held.begin();
+    return ::testing::AssertionFailure()
+           << "downloading " << window->DownloadStart() << ", " << held.size() << " bytes held where "
+           << expected.size() << " were expected, from " << at << ": " << held.mid(at, 60).toStdString();
+  }
+  QString status() const { return window->StatusField()->toPlainText(); }
 
   std::unique_ptr<app::Window1> window;
   QStringList messages;  // every message box shown, in order
@@ -43,6 +174,8 @@ class AppFixture : public ::testing::Test {
   QTemporaryDir config_;
   QByteArray oldXdg_;
   QList<platform::SerialPortEntry> ports_;
+  std::list<PtyPair> ptys_;
+  std::mt19937 random_{2024};
 };
 
 }  // namespace testsupport
