@@ -94,11 +94,9 @@ class AppFixture : public ::testing::Test {
 
   // A new cable: a new pseudo-terminal, listed as the only port, kPortName. Each
   // lives as long as the test, so that no pty number locked a moment ago is reused.
-  PtyPair& plugIn() {
-    PtyPair& pty = ptys_.emplace_back();
-    EXPECT_TRUE(pty.ok());
-    setPorts({{kPortName, pty.portPath()}});
-    return pty;
+  void plugIn() {
+    ASSERT_TRUE(ptys_.emplace_back().ok());
+    setPorts({{kPortName, pty().portPath()}});
   }
   PtyPair& pty() { return ptys_.back(); }
   // The user picks the first row of the port list.
@@ -124,23 +122,14 @@ class AppFixture : public ::testing::Test {
   }
   // A random export of `records` contacts: what the device sends between "{N}" and "]".
   QByteArray makeExport(int records) {
-    static const char* const kFreqs[] = {"1.84",   "3573",  "7.074",  "10136", "14.0745", "18100",
-                                         "21.074", "24915", "28.074", "50313", "432.1",   "144.174",
-                                         "1296.2", "0.475", "6.5",    "230",   "29.7",    "13999.9"};
-    static const char* const kReports[] = {"599/579", "59", "5NN/5NN", "/57", "339/", ""};
-    const auto field = [](QByteArrayView name, QByteArrayView data) {
-      return "<" + name.toByteArray() + ":" + QByteArray::number(data.size()) + ">" + data.toByteArray();
-    };
-    QByteArray text = "Kestrune QZT605 log export\r\n" + field("ADIF_VER", "3.1.0") + "<EOH>";
-    for (int i = 0; i < records; ++i) {
-      text += "\r\n" + field("CALL", "W" + QByteArray::number(draw(1, 9999)));
-      text += field("FREQ", kFreqs[draw(0, std::size(kFreqs) - 1)]) + field("MODE", "CW");
-      const int where = draw(0, 9);  // now and then no report, or one before the frequency
-      const QByteArray report = field("RST_RCVD", kReports[draw(0, std::size(kReports) - 1)]);
-      if (where == 1) text.insert(text.lastIndexOf("<FREQ:"), report);
-      if (where > 1) text += report;
-      text += "<EOR>";
-    }
+    static const char* const kRecords[] = {"<CALL:4>W1AW<FREQ:6>14.074<MODE:3>FT8<RST_RCVD:7>599/579",
+                                           "<CALL:5>DL1AB<FREQ:4>7030<MODE:2>CW<RST_RCVD:3>579",
+                                           "<CALL:4>K1JT<RST_RCVD:3>/-9<FREQ:6>50.313<MODE:3>FT8",
+                                           "<call:6>JA1XYZ<freq:7>144.174<mode:3>SSB",
+                                           "<CALL:3>G4X<FREQ:3>6.5<MODE:2>CW<RST_RCVD:0>"};
+    QByteArray text = "Kestrune QZT605 log export\r\n<ADIF_VER:5>3.1.0<EOH>";
+    for (int i = 0; i < records; ++i)
+      text += "\r\n<TIME_ON:4>" + QByteArray::number(draw(1000, 2359)) + kRecords[draw(0, 4)] + "<EOR>";
     return text + "\r\n";
   }
   // The user clicks "Save to File" and answers the dialog with a path or, with none, Cancel.
@@ -152,14 +141,10 @@ class AppFixture : public ::testing::Test {
   int draw(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random_); }
   // Waits until reception is idle with the window holding `expected`.
   ::testing::AssertionResult awaitHeld(const QByteArray& expected) {
-    const QByteArray& held = window->ADIFData();
-    if (waitFor([&] { return !window->DownloadStart() && held == expected; }, 30000))
+    if (waitFor([&] { return !window->DownloadStart() && window->ADIFData() == expected; }, 30000))
       return ::testing::AssertionSuccess();
-    const auto at =
-        std::mismatch(held.begin(), held.end(), expected.begin(), expected.end()).first - held.begin();
     return ::testing::AssertionFailure()
-           << "downloading " << window->DownloadStart() << ", " << held.size() << " bytes held where "
-           << expected.size() << " were expected, from " << at << ": " << held.mid(at, 60).toStdString();
+           << "downloading " << window->DownloadStart() << ", holding " << window->ADIFData().toStdString();
   }
   QString status() const { return window->StatusField()->toPlainText(); }
 
