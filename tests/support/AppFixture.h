@@ -1,7 +1,6 @@
 #pragma once
-// A fresh, isolated setting for a test of the real main window: its own XDG
-// config folder, its own serial ports and dialogs answered by the test; and a
-// device on a pseudo-terminal for the tests that receive exports.
+// A fresh, isolated setting for a test of the real main window: its own XDG config folder,
+// serial ports and dialogs answered by the test; and a device on a pseudo-terminal.
 
 #include <gtest/gtest.h>
 
@@ -28,26 +27,8 @@
 
 namespace testsupport {
 
-// The export as the device frames it: "{" the text's length "}" the text "]".
-inline QByteArray Framed(QByteArrayView text) {
-  return "{" + QByteArray::number(text.size()) + "}" + text.toByteArray() + "]";
-}
-
-// What completion makes of `text` for the call sign `call`.
-inline QByteArray Completed(QByteArray text, QByteArrayView call) {
-  capture::AddFields(text, call);
-  return text;
-}
-
-inline QByteArray Contents(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
 class AppFixture : public ::testing::Test {
  protected:
-  static constexpr const char* kPortName = "ttyKQ0";
-
   void SetUp() override {
     ASSERT_TRUE(config_.isValid());
     oldXdg_ = qgetenv("XDG_CONFIG_HOME");
@@ -73,7 +54,6 @@ class AppFixture : public ::testing::Test {
     oldXdg_.isNull() ? qunsetenv("XDG_CONFIG_HOME") : qputenv("XDG_CONFIG_HOME", oldXdg_);
   }
 
-  // The ports the program will see, in order.
   void setPorts(QList<platform::SerialPortEntry> ports) { ports_ = std::move(ports); }
   // Builds, opens and shows a main window, as start-up does.
   app::Window1& openWindow() {
@@ -92,14 +72,13 @@ class AppFixture : public ::testing::Test {
   QString configDir() const { return config_.path(); }
   QString prefsPath() const { return QDir(config_.path()).filePath("ZVKUtilPrefs"); }
 
-  // A new cable: a new pseudo-terminal, listed as the only port, kPortName. Each
+  // A new cable: a new pseudo-terminal, listed as the only port, "ttyKQ0". Each
   // lives as long as the test, so that no pty number locked a moment ago is reused.
   void plugIn() {
     ASSERT_TRUE(ptys_.emplace_back().ok());
-    setPorts({{kPortName, pty().portPath()}});
+    setPorts({{"ttyKQ0", pty().portPath()}});
   }
   PtyPair& pty() { return ptys_.back(); }
-  // The user picks the first row of the port list.
   void pickPort() {
     window->SerialPortMenu()->setCurrentIndex(0);
     Q_EMIT window->SerialPortMenu()->activated(0);
@@ -125,11 +104,10 @@ class AppFixture : public ::testing::Test {
     static const char* const kRecords[] = {"<CALL:4>W1AW<FREQ:6>14.074<MODE:3>FT8<RST_RCVD:7>599/579",
                                            "<CALL:5>DL1AB<FREQ:4>7030<MODE:2>CW<RST_RCVD:3>579",
                                            "<CALL:4>K1JT<RST_RCVD:3>/-9<FREQ:6>50.313<MODE:3>FT8",
-                                           "<call:6>JA1XYZ<freq:7>144.174<mode:3>SSB",
-                                           "<CALL:3>G4X<FREQ:3>6.5<MODE:2>CW<RST_RCVD:0>"};
+                                           "<call:6>JA1XYZ<freq:5>6.500<mode:3>SSB<rst_rcvd:0>"};
     QByteArray text = "Kestrune QZT605 log export\r\n<ADIF_VER:5>3.1.0<EOH>";
     for (int i = 0; i < records; ++i)
-      text += "\r\n<TIME_ON:4>" + QByteArray::number(draw(1000, 2359)) + kRecords[draw(0, 4)] + "<EOR>";
+      text += "\r\n<TIME_ON:4>" + QByteArray::number(draw(1000, 2359)) + kRecords[draw(0, 3)] + "<EOR>";
     return text + "\r\n";
   }
   // The user clicks "Save to File" and answers the dialog with a path or, with none, Cancel.
@@ -140,13 +118,24 @@ class AppFixture : public ::testing::Test {
   // A number in [low, high], from the test's seeded sequence.
   int draw(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random_); }
   // Waits until reception is idle with the window holding `expected`.
-  ::testing::AssertionResult awaitHeld(const QByteArray& expected) {
-    if (waitFor([&] { return !window->DownloadStart() && window->ADIFData() == expected; }, 30000))
-      return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure()
-           << "downloading " << window->DownloadStart() << ", holding " << window->ADIFData().toStdString();
+  bool awaitHeld(const QByteArray& expected) {
+    return waitFor([&] { return !window->DownloadStart() && window->ADIFData() == expected; }, 30000);
   }
   QString status() const { return window->StatusField()->toPlainText(); }
+
+  // The export as the device frames it: "{" the text's length "}" the text "]".
+  static QByteArray Framed(QByteArrayView text) {
+    return "{" + QByteArray::number(text.size()) + "}" + text.toByteArray() + "]";
+  }
+  // What completion makes of `text` for the call sign `call`.
+  static QByteArray Completed(QByteArray text, QByteArrayView call) {
+    capture::AddFields(text, call);
+    return text;
+  }
+  static QByteArray Contents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+  }
 
   std::unique_ptr<app::Window1> window;
   QStringList messages;  // every message box shown, in order

@@ -6,8 +6,6 @@
 #include <stdlib.h>
 #include <unistd.h>
 
-#include <QCoreApplication>
-#include <QString>
 #include <QTest>
 #include <cerrno>
 #include <functional>
@@ -23,9 +21,7 @@ class PtyPair {
  public:
   PtyPair() : master_(::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK)) {
     if (master_ >= 0 && ::grantpt(master_) == 0 && ::unlockpt(master_) == 0) path_ = ::ptsname(master_);
-    // Keeps the pty's number taken while the pair lives: QSerialPort's lock file
-    // for it goes a moment after the port closes, and a test running in parallel
-    // must not get the same number meanwhile.
+    // Holds the number while the pair lives: a port's lock file outlives the port a moment.
     slaveHold_ = ::open(path_.toLocal8Bit().constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
   }
   ~PtyPair() {
