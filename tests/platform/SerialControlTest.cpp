@@ -41,6 +41,7 @@ TEST(SerialControl, opensAt9600EightNoneOneOrSaysWhyNotAndLeavesEveryByteForRead
   EXPECT_EQ(serial.LookAhead(), all);
   EXPECT_EQ(serial.ReadAll(), all);
   EXPECT_EQ(serial.bytesAvailable(), 0);
+  EXPECT_TRUE(serial.Open()) << "again, while open: " << serial.errorString().toStdString();
 }
 
 // The device hangs up with bytes still unread, or with none: the port is closed
