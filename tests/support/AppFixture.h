@@ -1,36 +1,141 @@
 #pragma once
-// A fresh, isolated setting for a test of the real main window: its own XDG
-// config folder, its own serial ports, and dialogs answered by the test.
+// A fresh, isolated setting for a test of the real main window: its own XDG config folder,
+// serial ports and dialogs answered by the test; and a device on a pseudo-terminal.
 
 #include <gtest/gtest.h>
 
-#include <QDateTime>
-#include <QList>
-#include <QStringList>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <list>
 #include <memory>
 #include <optional>
+#include <random>
 
 #include "app/Window1.h"
+#include "capture/Completion.h"
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
 #include "platform/PortList.h"
+#include "platform/SerialControl.h"
+#include "prefs/QELTEasyPrefs.h"
+#include "support/PtyPair.h"
 #include "support/QtPrinters.h"
 
 namespace testsupport {
 
 class AppFixture : public ::testing::Test {
  protected:
-  void SetUp() override;
-  void TearDown() override;
+  void SetUp() override {
+    ASSERT_TRUE(config_.isValid());
+    oldXdg_ = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", config_.path().toUtf8());
+    QELTEasyPrefs::ResetForTesting();
+    platform::SetPortSourceForTesting([this] { return ports_; });
+    platform::DialogHandlers handlers;
+    handlers.msgBox = [this](const QString& text) { messages << text; };
+    handlers.beep = [this] { ++beeps; };
+    handlers.saveFile = [this](const QString& name) {
+      offeredNames << name;
+      return saveAnswer;
+    };
+    handlers.popUp = [](QMenu&) { return nullptr; };
+    platform::SetDialogHandlersForTesting(handlers);
+  }
+  void TearDown() override {
+    if (window) closeWindow();
+    platform::SetDialogHandlersForTesting({});
+    platform::SetPortSourceForTesting({});
+    platform::SetClockForTesting({});
+    QELTEasyPrefs::ResetForTesting();
+    oldXdg_.isNull() ? qunsetenv("XDG_CONFIG_HOME") : qputenv("XDG_CONFIG_HOME", oldXdg_);
+  }
 
-  // The ports the program will see, in order.
-  void setPorts(QList<platform::SerialPortEntry> ports);
+  void setPorts(QList<platform::SerialPortEntry> ports) { ports_ = std::move(ports); }
   // Builds, opens and shows a main window, as start-up does.
-  app::Window1& openWindow();
+  app::Window1& openWindow() {
+    window = std::make_unique<app::Window1>();
+    window->Event_Open();
+    window->show();
+    QCoreApplication::processEvents();
+    return *window;
+  }
   // Closes it as the user does (runs the close handlers) and destroys it.
-  void closeWindow();
-
+  void closeWindow() {
+    window->close();
+    window.reset();
+    QCoreApplication::processEvents();
+  }
   QString configDir() const { return config_.path(); }
-  QString prefsPath() const;
+  QString prefsPath() const { return QDir(config_.path()).filePath("ZVKUtilPrefs"); }
+
+  // A new cable: a new pseudo-terminal, listed as the only port, "ttyKQ0". Each
+  // lives as long as the test, so that no pty number locked a moment ago is reused.
+  void plugIn() {
+    ASSERT_TRUE(ptys_.emplace_back().ok());
+    setPorts({{"ttyKQ0", pty().portPath()}});
+  }
+  PtyPair& pty() { return ptys_.back(); }
+  void pickPort() {
+    window->SerialPortMenu()->setCurrentIndex(0);
+    Q_EMIT window->SerialPortMenu()->activated(0);
+  }
+  // A window listening on a device just plugged in, with the call sign typed.
+  void openOnDevice(const QString& typedCall = "n0call") {
+    plugIn();
+    openWindow();
+    pickPort();
+    ASSERT_TRUE(window->Serial1()->isOpen()) << messages.join('|').toStdString();
+    QTest::keyClicks(window->CallsignText(), typedCall);
+  }
+  // The device sends `bytes` in bursts of random size, the event loop running between them.
+  void send(QByteArrayView bytes) {
+    for (qsizetype burst = 0; !bytes.isEmpty(); bytes = bytes.sliced(burst)) {
+      burst = std::min<qsizetype>(draw(1, 600), bytes.size());
+      ASSERT_TRUE(pty().write(bytes.first(burst)));
+      QCoreApplication::processEvents();
+    }
+  }
+  // A random export of `records` contacts: what the device sends between "{N}" and "]".
+  QByteArray makeExport(int records) {
+    static const char* const kRecords[] = {"<CALL:4>W1AW<FREQ:6>14.074<MODE:3>FT8<RST_RCVD:7>599/579",
+                                           "<CALL:5>DL1AB<FREQ:4>7030<MODE:2>CW<RST_RCVD:3>579",
+                                           "<CALL:4>K1JT<RST_RCVD:3>/-9<FREQ:6>50.313<MODE:3>FT8",
+                                           "<call:6>JA1XYZ<freq:5>6.500<mode:3>SSB<rst_rcvd:0>"};
+    QByteArray text = "Kestrune QZT605 log export\r\n<ADIF_VER:5>3.1.0<EOH>";
+    for (int i = 0; i < records; ++i)
+      text += "\r\n<TIME_ON:4>" + QByteArray::number(draw(1000, 2359)) + kRecords[draw(0, 3)] + "<EOR>";
+    return text + "\r\n";
+  }
+  // The user clicks "Save to File" and answers the dialog with a path or, with none, Cancel.
+  void save(std::optional<QString> answer) {
+    saveAnswer = std::move(answer);
+    QTest::mouseClick(window->PushButton1(), Qt::LeftButton);
+  }
+  // A number in [low, high], from the test's seeded sequence.
+  int draw(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random_); }
+  // Waits until reception is idle with the window holding `expected`.
+  bool awaitHeld(const QByteArray& expected) {
+    return waitFor([&] { return !window->DownloadStart() && window->ADIFData() == expected; }, 30000);
+  }
+  QString status() const { return window->StatusField()->toPlainText(); }
+
+  // The export as the device frames it: "{" the text's length "}" the text "]".
+  static QByteArray Framed(QByteArrayView text) {
+    return "{" + QByteArray::number(text.size()) + "}" + text.toByteArray() + "]";
+  }
+  // What completion makes of `text` for the call sign `call`.
+  static QByteArray Completed(QByteArray text, QByteArrayView call) {
+    capture::AddFields(text, call);
+    return text;
+  }
+  static QByteArray Contents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+  }
 
   std::unique_ptr<app::Window1> window;
   QStringList messages;  // every message box shown, in order
@@ -43,6 +148,8 @@ class AppFixture : public ::testing::Test {
   QTemporaryDir config_;
   QByteArray oldXdg_;
   QList<platform::SerialPortEntry> ports_;
+  std::list<PtyPair> ptys_;
+  std::mt19937 random_{2024};
 };
 
 }  // namespace testsupport

@@ -2,39 +2,59 @@
 // A pseudo-terminal pair: the program's serial control opens portPath(); the
 // test plays the device by writing to the master end.
 
-#include <QByteArray>
-#include <QString>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <QTest>
+#include <cerrno>
 #include <functional>
 
 namespace testsupport {
 
+// Runs the event loop until `done()` holds or `timeoutMs` passes.
+inline bool waitFor(const std::function<bool()>& done, int timeoutMs = 5000) {
+  return QTest::qWaitFor(done, timeoutMs);
+}
+
 class PtyPair {
  public:
-  PtyPair();
-  ~PtyPair();
+  PtyPair() : master_(::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK)) {
+    if (master_ >= 0 && ::grantpt(master_) == 0 && ::unlockpt(master_) == 0) path_ = ::ptsname(master_);
+    // Holds the number while the pair lives: a port's lock file outlives the port a moment.
+    slaveHold_ = ::open(path_.toLocal8Bit().constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
+  }
+  ~PtyPair() {
+    closeMaster();
+    if (slaveHold_ >= 0) ::close(slaveHold_);
+  }
   PtyPair(const PtyPair&) = delete;
   PtyPair& operator=(const PtyPair&) = delete;
 
-  bool ok() const { return master_ >= 0; }
-  // The master end's descriptor (-1 once closed), for a device that paces its own writes.
-  int masterFd() const { return master_; }
+  bool ok() const { return master_ >= 0 && slaveHold_ >= 0; }
+  int masterFd() const { return master_; }  // -1 once closed
   // The slave end, as a serial port location ("/dev/pts/7").
   QString portPath() const { return path_; }
-  // Writes every byte to the master end (blocking until all are written).
-  bool write(const QByteArray& bytes);
+  // Writes every byte to the master end; while the line is full, the event loop
+  // runs so that the program can read.
+  bool write(QByteArrayView bytes) {
+    for (ssize_t n = 0; !bytes.isEmpty(); bytes = bytes.sliced(n > 0 ? n : 0)) {
+      n = ::write(master_, bytes.data(), size_t(bytes.size()));
+      if (n < 0 && errno != EAGAIN && errno != EINTR) return false;
+      if (n < 0) QCoreApplication::processEvents();
+    }
+    return true;
+  }
   // Closes the master end, as a pulled cable does.
-  void closeMaster();
+  void closeMaster() {
+    if (master_ >= 0) ::close(master_);
+    master_ = -1;
+  }
 
  private:
-  int master_ = -1;
-  // Keeps the pty's number taken while the pair lives: QSerialPort's lock file
-  // for it goes a moment after the port closes, and a test running in parallel
-  // must not get the same number meanwhile.
-  int slaveHold_ = -1;
+  int master_;
+  int slaveHold_;
   QString path_;
 };
-
-// Runs the event loop until `done()` holds or `timeoutMs` passes.
-bool waitFor(const std::function<bool()>& done, int timeoutMs = 5000);
 
 }  // namespace testsupport

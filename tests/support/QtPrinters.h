@@ -1,6 +1,5 @@
 #pragma once
 // Readable Qt values in GoogleTest failure messages.
-#include <QByteArray>
 #include <QString>
 #include <ostream>
 

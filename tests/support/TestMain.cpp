@@ -1,8 +1,6 @@
 // Every test program runs headless inside the program's own application object.
 #include <gtest/gtest.h>
 
-#include <QtGlobal>
-
 #include "app/App.h"
 
 int main(int argc, char** argv) {
