@@ -57,10 +57,9 @@ class Shell : public testsupport::AppFixture {
       rows << menu->itemText(r) + (r == menu->currentIndex() ? "*" : "");
     const QStringList paths = {ptys[0].portPath(), ptys[1].portPath(), ptys[2].portPath()};
     const auto open = window->Serial1()->isOpen() ? paths.indexOf(window->Serial1()->port()) : -1;
-    QString text = QString("%1 | open %2 | %3 | kept %4 %5")
-                       .arg(rows.join(' '), QString::number(open), window->StatusField()->toPlainText(),
-                            QString::number(window->m_Port), window->m_PortName)
-                       .replace("Waiting for ADIF data...\n", "W");
+    QString text = rows.join(' ') + " | open " + QString::number(open) + " | " +
+                   window->StatusField()->toPlainText().replace("Waiting for ADIF data...\n", "W") +
+                   " | kept " + QString::number(window->m_Port) + " " + window->m_PortName;
     text += beeps ? " | " + QString::number(std::exchange(beeps, 0)) + " beeps" : "";
     text += messages.isEmpty() ? "" : " | " + std::exchange(messages, {}).join(" / ");
     return text.replace(QRegularExpression("\n\n.*"), "\n\n<why>");
@@ -132,10 +131,10 @@ TEST_F(Shell, mainWindowIsBuiltAsDesignedAndKeepsWhatItIsGivenForTheNextRuns) {
       {"ttyA GONE", "ttyA ttyB* | open -1 | old\nW | kept 1 GONE | Unable to open serial port GONE\n\n<why>",
        1},
       {"ttyA ttyB", "ttyA ttyB* | open 1 | old\nWW | kept 1 ttyB", 1},
-      {"ttyA", "ttyA ttyB* | open -1 | old\nWW | kept 1 ttyB | Unable to open serial port ttyB", 1},
       {"ttyC ttyB", "ttyA* ttyB | open 0 | old\nWWW | kept 0 ttyC", 0},
-      {"ttyA ttyB", "ttyA ttyB* | open 0 | old\nWWW | kept 0 ttyC", 1, true},
-      {"ttyA ttyB", "ttyA ttyB* | open 1 | old\nWWWW | kept 1 ttyB", 1},
+      {"", "ttyA ttyB* | open -1 | old\nWWW | kept 1 ttyB | Unable to open serial port ttyB", 1},
+      {"ttyA ttyB", "ttyA* ttyB | open -1 | old\nWWW | kept 1 ttyB", 0, true},
+      {"ttyA ttyB", "ttyA* ttyB | open 0 | old\nWWWW | kept 0 ttyA", 0},
   };
   for (const auto& p : picks) {
     listPorts(p.ports);
@@ -146,8 +145,7 @@ TEST_F(Shell, mainWindowIsBuiltAsDesignedAndKeepsWhatItIsGivenForTheNextRuns) {
     EXPECT_EQ(look(), p.look);
   }
 
-  // The call sign set from code, then typed or pasted at the insertion point (-1: where it was),
-  // also where there is nothing to upper-case.
+  // The call sign set from code, then typed or pasted at the insertion point (-1: where it was).
   QLineEdit* field = w.CallsignText();
   const struct {
     const char *start, *typed, *pasted, *shown;
@@ -209,23 +207,24 @@ TEST_F(Shell, mainWindowIsBuiltAsDesignedAndKeepsWhatItIsGivenForTheNextRuns) {
   about->trigger();
   last = app::AboutWindow::Instance();
   // The window's close runs the list's close first, which sets only the port index.
-  w.SerialPortMenu()->setCurrentIndex(0);
+  w.SerialPortMenu()->setCurrentIndex(1);
   // Ctrl+Q closes every window, the main window storing the preferences; nothing asks.
   w.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
   QTest::keyClick(&w, Qt::Key_Q, Qt::ControlModifier);
   EXPECT_TRUE(!w.isVisible() && (!last || !last->isVisible()));
   for (int run = 2; run <= 3; ++run) {
-    EXPECT_EQ(readFile(prefsPath()), "Port\n0\nPortName\nttyB\nFileName\nf  d.ADI\nCallsign\n  K1ABC \n");
+    EXPECT_EQ(readFile(prefsPath()), "Port\n1\nPortName\nttyA\nFileName\nf  d.ADI\nCallsign\n  K1ABC \n");
     closeWindow();
     QELTEasyPrefs::ResetForTesting();  // as a new process starts
     openWindow();
     EXPECT_EQ(std::tuple(look(), window->m_Filename, window->CallsignText()->text()),
-              std::tuple("ttyA ttyB* | open 1 | W | kept 1 ttyB", "f  d.ADI", "  K1ABC "));
+              std::tuple("ttyA* ttyB | open 0 | W | kept 0 ttyA", "f  d.ADI", "  K1ABC "));
   }
+  window->m_CallText = "NOT STORED";
   window->m_Startup = true;  // a close while starting up stores nothing
   closeWindow();
-  EXPECT_EQ(readFile(prefsPath()), "Port\n1\nPortName\nttyB\nFileName\nf  d.ADI\nCallsign\n  K1ABC \n");
+  EXPECT_EQ(readFile(prefsPath()), "Port\n0\nPortName\nttyA\nFileName\nf  d.ADI\nCallsign\n  K1ABC \n");
 }
 
 // Each run has a preferences folder of its own; a run that spoils it opens and closes the window as
@@ -292,15 +291,16 @@ TEST_F(Shell, startUpReadsThreeKeysAndReopensThePortAndClosingWritesFour) {
 }
 
 // A first run makes the folder and an empty file; the spare element at index 0 never matches;
-// a line break in a key, which would shift every later line, is written as a space.
+// a line break, which would shift every later line, is written as a space but kept for the run.
 TEST_F(Shell, preferencesStoreStartsEmptyAndWritesLineBreaksAsSpaces) {
   qputenv("XDG_CONFIG_HOME", QFile::encodeName(configDir() + "/new"));
   ASSERT_TRUE(QELTEasyPrefs::InitPrefFile("ZVKUtilPrefs"));
   const QString file = configDir() + "/new/ZVKUtilPrefs";
   EXPECT_EQ(std::tuple(readFile(file), QELTEasyPrefs::GetPrefString("", "?")), std::tuple("", "?"));
-  QELTEasyPrefs::SetPrefString("Two\r\nLines", "v");
+  QELTEasyPrefs::SetPrefString("Two\r\nLines", "v\n");
   ASSERT_TRUE(QELTEasyPrefs::WritePrefsFile());
-  EXPECT_EQ(readFile(file), "Two  Lines\nv\n");
+  EXPECT_EQ(QELTEasyPrefs::GetPrefString("Two\r\nLines", ""), "v\n");
+  EXPECT_EQ(readFile(file), "Two  Lines\nv \n");
 }
 
 TEST_F(Shell, preferencesKilledWhileRewrittenAreTheOldOrTheNewNeverAMix) {
@@ -330,28 +330,30 @@ TEST_F(Shell, exceptionLeavingAHandlerIsShownAndTheProgramGoesOn) {
   EXPECT_EQ(messages, QStringList(2, "An unexpected error occurred: disk on fire"));  // the second still ran
 }
 
-// Value / (Maximum / 298) rounded, halves away from zero; one bar, each paint from the fields then.
+// Value / (Maximum / 298) rounded, halves away from zero, not clamped (none for a zero Value or
+// Maximum); what lies past the canvas does not show. One bar, each paint from the fields then.
 TEST(ProgressBar, fillsValueOverMaximumOfItsCanvasRoundedOverTheTrack) {
   app::MyProgressBar bar;
   constexpr qint64 kMax = std::numeric_limits<qint64>::max(), kMin = std::numeric_limits<qint64>::min();
   const struct {
-    qint64 value, maximum;
-    int blue;
+    qint64 value, maximum, width;
   } cases[] = {
-      {0, 100, 0},  {50, 100, 149}, {1, 100, 3},   {1, 1000, 0}, {57, 76, 223},  {76, 76, 298},
-      {1, 596, 1},  {0, 0, 0},      {1234, 0, 0},  {0, -5, 0},   {150, 100, 298}, {5, -100, 0},
-      {-5, 100, 0}, {kMax, 1, 298}, {kMin, 1, 0},  {kMax, kMax, 298},
+      {0, 100, 0},    {50, 100, 149},  {1, 100, 3},        {1, 1000, 0},   {57, 76, 223},  {76, 76, 298},
+      {1, 596, 1},    {0, 0, 0},       {1234, 0, 0},       {0, -5, 0},     {150, 100, 447}, {5, -100, -15},
+      {-5, 100, -15}, {kMax, 1, kMax}, {kMin, 1, kMin},    {kMax, kMax, 298},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.value) + " of " + std::to_string(c.maximum));
+    EXPECT_EQ(app::MyProgressBar::FillWidth(c.value, c.maximum, 298), c.width);
     bar.Value = c.value;
     bar.Maximum = c.maximum;
     // A mid-grey border around the light-grey track, and the light-blue fill from the left.
     QImage expected(300, 17, QImage::Format_RGB32);
     expected.fill(QColor(153, 153, 153));
     QPainter(&expected).fillRect(1, 1, 298, 15, QColor(230, 230, 230));
-    QPainter(&expected).fillRect(1, 1, c.blue, 15, QColor(135, 206, 250));
-    EXPECT_TRUE(bar.grab(QRect(0, 0, 300, 17)).toImage().convertToFormat(QImage::Format_RGB32) == expected)
-        << c.value << " of " << c.maximum;
+    const int blue = int(qBound(qint64{0}, c.width, qint64{298}));
+    QPainter(&expected).fillRect(1, 1, blue, 15, QColor(135, 206, 250));
+    EXPECT_TRUE(bar.grab(QRect(0, 0, 300, 17)).toImage().convertToFormat(QImage::Format_RGB32) == expected);
   }
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// File permissions that bind root too (tests run as root in CI): while an AsOrdinaryUser lives, this
-// thread's file accesses are checked as "nobody", through the filesystem IDs. Otherwise it does nothing.
+// While alive, this thread's file accesses are checked as "nobody" (filesystem IDs), so that permissions
+// bind root too, as in CI. For anyone else it does nothing.
 
 #include <sys/fsuid.h>
 #include <unistd.h>
