@@ -313,7 +313,7 @@ TEST_F(Shell, preferencesKilledWhileRewrittenAreTheOldOrTheNewNeverAMix) {
     QProcess writer;
     writer.start(ADIF_PREFS_WRITER, {QString::number(kLength)});
     ASSERT_TRUE(writer.waitForReadyRead(30000)) << writer.readAllStandardError().constData();  // "ready"
-    QThread::usleep(kill * 997 % 5000);  // somewhere in the rewrites that follow
+    QThread::usleep(kill * 4999 % 50000);  // somewhere in the rewrites that follow
     writer.kill();
     ASSERT_TRUE(writer.waitForFinished(30000) && writer.exitStatus() == QProcess::CrashExit);
     const QByteArray left = readFile(prefsPath());
