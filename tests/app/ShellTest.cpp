@@ -241,7 +241,7 @@ TEST_F(Shell, startUpReadsThreeKeysAndReopensThePortAndClosingWritesFour) {
       {"an unreadable file", "ttyA",
        "ttyA | open -1 |  | kept -1  | " + cannot.arg("read", "Permission denied"),
        cannot.arg("write", "Permission denied"), "Callsign\nOLD1\n", "Callsign\nOLD1\n",
-       [](auto& f) { return QFile::setPermissions(f + "/ZVKUtilPrefs", {}); }},
+       [](auto& f) { return QFile::setPermissions(f + "/ZVKUtilPrefs", QFile::WriteOwner); }},
       {"a folder that cannot be written", "ttyA", "ttyA | open -1 |  | kept -1 ",
        cannot.arg("write", "Permission denied"), "Callsign\nOLD1\n", "Callsign\nOLD1\n",
        [](auto&) { return true; }},
@@ -284,7 +284,8 @@ TEST_F(Shell, startUpReadsThreeKeysAndReopensThePortAndClosingWritesFour) {
       EXPECT_TRUE(window->close());
     }
     window.reset();
-    QFile::setPermissions(folder, QFile::Permissions(0x7755));  // so that it can be cleaned up
+    for (const QString& path : {folder, folder + "/ZVKUtilPrefs"})  // readable and removable again
+      QFile::setPermissions(path, QFile::Permissions(0x7755));
     EXPECT_EQ(std::exchange(messages, {}).join(" / ").replace(folder, "$XDG"), c.closing);
     EXPECT_EQ(readFile(folder + "/ZVKUtilPrefs"), c.written);
   }
@@ -324,8 +325,7 @@ TEST_F(Shell, preferencesKilledWhileRewrittenAreTheOldOrTheNewNeverAMix) {
 }
 
 TEST_F(Shell, exceptionLeavingAHandlerIsShownAndTheProgramGoesOn) {
-  QTimer::singleShot(0, [] { throw std::runtime_error("disk on fire"); });
-  QTimer::singleShot(0, [] { throw std::runtime_error("disk on fire"); });
+  for (int i = 0; i < 2; ++i) QTimer::singleShot(0, [] { throw std::runtime_error("disk on fire"); });
   QCoreApplication::processEvents();
   EXPECT_EQ(messages, QStringList(2, "An unexpected error occurred: disk on fire"));  // the second still ran
 }
