@@ -1,10 +1,6 @@
 #pragma once
-// File permissions that bind root too. Tests run as root in CI, where a
-// read-only folder is no obstacle; while an AsOrdinaryUser lives, this
-// thread's file accesses are checked as the user "nobody" instead (the
-// filesystem user and group IDs; root's file capabilities go with them and
-// come back afterwards). For anyone else it does nothing: permissions
-// already bind.
+// While alive, this thread's file accesses are checked as "nobody" (filesystem IDs), so that permissions
+// bind root too, as in CI. For anyone else it does nothing.
 
 #include <sys/fsuid.h>
 #include <unistd.h>
@@ -13,29 +9,18 @@ namespace testsupport {
 
 class AsOrdinaryUser {
  public:
-  static constexpr uid_t kNobody = 65534;
-
-  AsOrdinaryUser() {
-    if (::geteuid() != 0) return;
-    ::setfsgid(kNobody);
-    ::setfsuid(kNobody);
-    // Both calls return the old value; asking again with an invalid ID tells
-    // the value in force.
-    ok_ = ::setfsuid(uid_t(-1)) == int(kNobody) && ::setfsgid(gid_t(-1)) == int(kNobody);
-  }
-  ~AsOrdinaryUser() {
-    if (::geteuid() != 0) return;
-    ::setfsuid(0);
-    ::setfsgid(0);
-  }
-  AsOrdinaryUser(const AsOrdinaryUser&) = delete;
-  AsOrdinaryUser& operator=(const AsOrdinaryUser&) = delete;
-
-  // Permissions now bind: not root, or root switched to nobody.
-  bool ok() const { return ok_ || ::geteuid() != 0; }
+  AsOrdinaryUser() { setIds(65534); }
+  ~AsOrdinaryUser() { setIds(0); }
+  // Permissions now bind: not root, or switched (an invalid ID asks for the one in force).
+  bool ok() const { return !root_ || (::setfsuid(uid_t(-1)) == 65534 && ::setfsgid(gid_t(-1)) == 65534); }
 
  private:
-  bool ok_ = false;
+  void setIds(uid_t id) const {
+    if (!root_) return;
+    ::setfsgid(id);
+    ::setfsuid(id);
+  }
+  const bool root_ = ::geteuid() == 0;
 };
 
 }  // namespace testsupport

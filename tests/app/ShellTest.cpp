@@ -1,0 +1,360 @@
+// The application shell on real widgets and files: main window, preferences file and store,
+// port picks over pseudo-terminals, call sign, menus, About window, progress bar, App.
+#include <QtTest>
+#include <QtWidgets>
+#include <limits>
+#include <stdexcept>
+#include <utility>
+
+#include "app/AboutWindow.h"
+#include "app/MyProgressBar.h"
+#include "platform/SerialControl.h"
+#include "prefs/QELTEasyPrefs.h"
+#include "support/AppFixture.h"
+#include "support/AsOrdinaryUser.h"
+#include "support/PtyPair.h"
+
+namespace {
+
+const int kButtons = Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint;
+
+QByteArray readFile(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes) {
+  QFile f(path);
+  return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+// The controls of `window` in creation order: name, design place and size, text, state.
+QString controlsOf(const QWidget* window, double scale) {
+  auto px = [scale](int v) { return QString::number(qRound(v / scale)); };
+  QStringList list;
+  for (const QWidget* c : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+    list << c->objectName() + " " + px(c->x()) + "," + px(c->y()) + " " + px(c->width()) + "x" +
+        px(c->height()) + " " + c->property("text").toString() + (c->isEnabled() ? "" : " disabled") +
+        (c->property("checked") == true ? " on" : "") + (c->property("wordWrap") == true ? " wraps" : "");
+  return list.join('\n');
+}
+
+class Shell : public testsupport::AppFixture {
+ protected:
+  // Ports named as listed, on the pseudo-terminals in turn; a "GONE" one fails to open.
+  void listPorts(const QString& names) {
+    QList<platform::SerialPortEntry> list;
+    for (const QString& name : names.split(' ', Qt::SkipEmptyParts))
+      list.append({name, name.contains("GONE") ? "/nonexistent/ttyX" : ptys[list.size()].portPath()});
+    setPorts(list);
+  }
+  // What the user sees and the window keeps: the list's rows (the selected one starred), the pty open, the
+  // status area ("W" a waiting line), the port index and name kept, and the beeps and messages since.
+  QString look() {
+    const QComboBox* menu = window->SerialPortMenu();
+    QStringList rows;
+    for (int r = 0; r < menu->count(); ++r)
+      rows << menu->itemText(r) + (r == menu->currentIndex() ? "*" : "");
+    const QStringList paths = {ptys[0].portPath(), ptys[1].portPath(), ptys[2].portPath()};
+    const auto open = window->Serial1()->isOpen() ? paths.indexOf(window->Serial1()->port()) : -1;
+    QString text = rows.join(' ') + " | open " + QString::number(open) + " | " +
+                   window->StatusField()->toPlainText().replace("Waiting for ADIF data...\n", "W") +
+                   " | kept " + QString::number(window->m_Port) + " " + window->m_PortName;
+    text += beeps ? " | " + QString::number(std::exchange(beeps, 0)) + " beeps" : "";
+    text += messages.isEmpty() ? "" : " | " + std::exchange(messages, {}).join(" / ");
+    return text.replace(QRegularExpression("\n\n.*"), "\n\n<why>");
+  }
+
+  testsupport::PtyPair ptys[3];
+};
+
+// One window built as designed, opened, through port picks (each against the ports listed at
+// that moment), typing and the menus; two more runs find its port, file name and call sign.
+TEST_F(Shell, mainWindowIsBuiltAsDesignedAndKeepsWhatItIsGivenForTheNextRuns) {
+  listPorts("ttyA ttyB");
+  window = std::make_unique<app::Window1>();
+  app::Window1& w = *window;
+  EXPECT_EQ(controlsOf(w.centralWidget(), w.DesignScale()),
+            "Label1 26,14 186x20 Select serial port:\nSerialPortMenu 27,39 162x20 \n"
+            "StatusField 26,121 300x100 \nLabel2 18,77 324x32 Connect a keyboard to Kestrune device and "
+            "press ALT-L then press A or R to begin ADIF export. wraps\n"
+            "PushButton1 26,256 108x20 Save to File disabled\nPushButton2 246,256 80x20 Clear disabled\n"
+            "Trace 162,256 65x20 Trace\nMyProgressBar1 26,229 302x19 \nCallsignText 217,38 109x22 \n"
+            "Label3 217,14 109x20 Callsign:");
+  // Each text shows whole: on one line beside a button's frame or a check box's mark, or wrapped.
+  for (const QWidget* c : QWidgetList{w.Label1(), w.Label3(), w.PushButton1(), w.PushButton2(), w.Trace()}) {
+    const int beside = c == w.Trace() ? 20 : c->inherits("QPushButton") ? 8 : 0;
+    EXPECT_LE(w.fontMetrics().horizontalAdvance(c->property("text").toString()) + beside, c->width());
+  }
+  EXPECT_LE(w.Label2()->heightForWidth(w.Label2()->width()), w.Label2()->height());
+  EXPECT_EQ(std::tuple(w.windowTitle(), w.centralWidget()->size() / w.DesignScale(), w.minimumSize(),
+                       w.windowFlags() & kButtons, w.SerialPortMenu()->count(), w.StatusField()->isReadOnly(),
+                       w.MyProgressBar1()->Value, w.MyProgressBar1()->Maximum),
+            std::tuple("Kestrune ADIF Utility", QSize(353, 296), w.maximumSize(),
+                       Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint, 0, true, 0, 100));
+  // No handler ran while the window was built.
+  EXPECT_EQ(std::tuple(w.m_Port, w.m_PortName, w.m_CallText, w.ADIFData(), w.StatusField()->toPlainText(),
+                       w.m_Startup, w.DownloadStart(), w.Serial1()->isOpen()),
+            std::tuple(0, "", "", "", "", false, false, false));
+
+  QGuiApplication::setQuitOnLastWindowClosed(false);
+  w.Event_Open();
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+  EXPECT_EQ(std::tuple(w.windowTitle(), QGuiApplication::quitOnLastWindowClosed(), look()),
+            std::tuple("Kestrune ADIF Utility v1.0.0", true, "ttyA ttyB | open -1 |  | kept -1 "));
+  // Scrolling over the closed list would open every port it passes.
+  QWheelEvent wheel({5, 5}, w.SerialPortMenu()->mapToGlobal(QPointF(5, 5)), {}, {0, -120}, Qt::NoButton,
+                    Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(w.SerialPortMenu(), &wheel);
+  EXPECT_EQ(look(), "ttyA ttyB | open -1 |  | kept -1 ");
+  // Tab order, with the buttons enabled so that Tab may reach them.
+  w.PushButton1()->setEnabled(true);
+  w.PushButton2()->setEnabled(true);
+  w.StatusField()->setFocus();
+  QStringList visited;
+  while (visited.size() < 6) {
+    visited << QApplication::focusWidget()->objectName();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  }
+  EXPECT_EQ(visited.join(' '), "StatusField PushButton1 PushButton2 Trace CallsignText StatusField");
+
+  // Each pick that opens adds a waiting line below what is there; a failure names the port
+  // now at the row's position, or the row when none is; picking while starting up does nothing.
+  w.StatusField()->setPlainText("old\n");
+  const struct {
+    const char *ports, *look;
+    int row;
+    bool startingUp = false;
+  } picks[] = {
+      {"ttyA ttyB", "ttyA ttyB* | open 1 | old\nW | kept 1 ttyB", 1},
+      {"ttyA GONE", "ttyA ttyB* | open -1 | old\nW | kept 1 GONE | Unable to open serial port GONE\n\n<why>",
+       1},
+      {"ttyA ttyB", "ttyA ttyB* | open 1 | old\nWW | kept 1 ttyB", 1},
+      {"ttyC ttyB", "ttyA* ttyB | open 0 | old\nWWW | kept 0 ttyC", 0},
+      {"", "ttyA ttyB* | open -1 | old\nWWW | kept 1 ttyB | Unable to open serial port ttyB", 1},
+      {"ttyA ttyB", "ttyA* ttyB | open -1 | old\nWWW | kept 1 ttyB", 0, true},
+      {"ttyA ttyB", "ttyA* ttyB | open 0 | old\nWWWW | kept 0 ttyA", 0},
+  };
+  for (const auto& p : picks) {
+    listPorts(p.ports);
+    w.m_Startup = p.startingUp;
+    w.SerialPortMenu()->setCurrentIndex(p.row);
+    Q_EMIT w.SerialPortMenu()->activated(p.row);  // as a click on the row, also when it is selected
+    w.m_Startup = false;
+    EXPECT_EQ(look(), p.look);
+  }
+
+  // The call sign set from code, then typed or pasted at the insertion point (-1: where it was).
+  QLineEdit* field = w.CallsignText();
+  const struct {
+    const char *start, *typed, *pasted, *shown;
+    int cursor;
+  } typing[] = {
+      {"", "dl/k1abc-9 #", "", "DL/K1ABC-9 #", -1}, {"k1abc", "/", "", "K1/ABC", 2},
+      {"k1", "\b\b", "", "", -1}, {"öz/straße", "", "", "ÖZ/STRASSE", -1}, {"k1", "", "/9", "/9K1", 0},
+      {"k1abc", "", "/p ", "K1/P ABC", 2}, {"", "  k1abc ", "", "  K1ABC ", -1},
+  };
+  for (const auto& t : typing) {
+    field->setText(t.start);
+    field->setCursorPosition(t.cursor < 0 ? field->cursorPosition() : t.cursor);
+    QTest::keyClicks(field, t.typed);
+    QGuiApplication::clipboard()->setText(t.pasted);
+    QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(std::tuple(field->text(), field->cursorPosition(), w.m_CallText),
+              std::tuple(t.shown, QString(t.shown).size(), t.shown));
+  }
+
+  QStringList menus;  // each menu, then its items with their shortcuts
+  for (QAction* menu : w.menuWidget()->actions()) {
+    menus << menu->text();
+    for (QAction* item : menu->menu()->actions()) menus << item->text() + "=" + item->shortcut().toString();
+  }
+  EXPECT_EQ(menus.join('|'), "&File|&Quit=Ctrl+Q|Help|About ADIF Utility=");
+  // The About item shows the one modeless About window, which closes when the button is released,
+  // not when pressed; a missing picture is tried again with the next window, once found it is kept.
+  QAction* about = w.menuWidget()->findChild<QAction*>("AboutMenu");
+  app::ResetPictureCacheForTesting();
+  QPointer<app::AboutWindow> last;
+  qint64 found = 0;  // the picture's cache key, once loaded
+  for (int n = 1; n <= 3; ++n) {
+    app::SetPictureResourceForTesting(n == 1 ? ":/no-such-picture.png" : "");
+    about->trigger();
+    QPointer<app::AboutWindow> a = app::AboutWindow::Instance();
+    about->trigger();
+    const QPixmap picture = static_cast<QLabel*>(a->Canvas1())->pixmap();
+    found = n == 2 ? picture.cacheKey() : found;
+    const double scale = a->width() / 306.0;
+    EXPECT_EQ(std::tuple(w.AboutMenu_Action(), a != last, a->isVisible(), app::AboutWindow::Instance() == a,
+                         picture.isNull(), picture.cacheKey(), app::PictureLoadCountForTesting(),
+                         a->windowTitle(), a->windowFlags() & kButtons, a->size() / scale, a->minimumSize(),
+                         controlsOf(a, scale)),
+              std::tuple(false, true, true, true, n == 1, n == 1 ? 0 : found, std::min(n, 2), "About",
+                         Qt::WindowCloseButtonHint, QSize(306, 150), a->maximumSize(),
+                         "Canvas1 20,14 100x76 \nLabel1 122,14 184x18 Kestrune ADIF Utility wraps\n"
+                         "Label2 122,60 184x30 Reads the contact log of a Kestrune device. wraps\n"
+                         "Label3 122,91 184x18 Completes every record. wraps\nLabel4 122,112 184x18 Saves it "
+                         "as an ADIF file. wraps\nVersionLabel 122,33 184x18 Version 1.0.0 wraps"));
+    QTest::mousePress(a, Qt::LeftButton, {}, QPoint(200, 140));
+    EXPECT_TRUE(a->isVisible());
+    QTest::mouseRelease(a, Qt::LeftButton, {}, QPoint(200, 140));
+    EXPECT_TRUE(!a || !a->isVisible());
+    last = a;
+  }
+
+  saveAnswer = QDir(configDir()).filePath("f\r\nd.ADI");  // each line break is written as a space
+  w.PushButton1_Action();
+  about->trigger();
+  last = app::AboutWindow::Instance();
+  // The window's close runs the list's close first, which sets only the port index.
+  w.SerialPortMenu()->setCurrentIndex(1);
+  // Ctrl+Q closes every window, the main window storing the preferences; nothing asks.
+  w.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+  QTest::keyClick(&w, Qt::Key_Q, Qt::ControlModifier);
+  EXPECT_TRUE(!w.isVisible() && (!last || !last->isVisible()));
+  for (int run = 2; run <= 3; ++run) {
+    EXPECT_EQ(readFile(prefsPath()), "Port\n1\nPortName\nttyA\nFileName\nf  d.ADI\nCallsign\n  K1ABC \n");
+    closeWindow();
+    QELTEasyPrefs::ResetForTesting();  // as a new process starts
+    openWindow();
+    EXPECT_EQ(std::tuple(look(), window->m_Filename, window->CallsignText()->text()),
+              std::tuple("ttyA* ttyB | open 0 | W | kept 0 ttyA", "f  d.ADI", "  K1ABC "));
+  }
+  window->m_CallText = "NOT STORED";
+  window->m_Startup = true;  // a close while starting up stores nothing
+  closeWindow();
+  EXPECT_EQ(readFile(prefsPath()), "Port\n0\nPortName\nttyA\nFileName\nf  d.ADI\nCallsign\n  K1ABC \n");
+}
+
+// Each run has a preferences folder of its own; a run that spoils it opens and closes the window as
+// "nobody", the folder made read-only. Given: ports, window, messages at close, file, file written.
+TEST_F(Shell, startUpReadsThreeKeysAndReopensThePortAndClosingWritesFour) {
+  const QString cannot = "Cannot %1 the preferences file \"$XDG/ZVKUtilPrefs\": %2";
+  const QByteArray odd = QByteArray("Nul\0key\n\xff\xfe\nHuge\n", 16) + QByteArray(10 << 20, 'x') + "\n";
+  const struct {
+    const char* what;
+    QString ports, look, closing;
+    QByteArray prefs, written;
+    bool (*spoil)(const QString& folder) = nullptr;
+  } cases[] = {
+      {"an unreadable file", "ttyA",
+       "ttyA | open -1 |  | kept -1  | " + cannot.arg("read", "Permission denied"),
+       cannot.arg("write", "Permission denied"), "Callsign\nOLD1\n", "Callsign\nOLD1\n",
+       [](auto& f) { return QFile::setPermissions(f + "/ZVKUtilPrefs", QFile::WriteOwner); }},
+      {"a folder that cannot be written", "ttyA", "ttyA | open -1 |  | kept -1 ",
+       cannot.arg("write", "Permission denied"), "Callsign\nOLD1\n", "Callsign\nOLD1\n",
+       [](auto&) { return true; }},
+      {"a folder where the file should be", "ttyA",
+       "ttyA | open -1 |  | kept -1  | " + cannot.arg("read", "file to open is a directory"),
+       cannot.arg("write", "Filename refers to a directory"), "", "<unreadable>",
+       [](auto& f) { return QDir(f).removeRecursively() && QDir().mkpath(f + "/ZVKUtilPrefs/x"); }},
+      {"of the ports bearing the name, ignoring case, the last opens", "ttyA ttyDUP ttyDUP",
+       "ttyA ttyDUP ttyDUP* | open 2 | W | kept 2 TTYdup", "", "PortName\nTTYdup\n",
+       "PortName\nTTYdup\nPort\n2\nFileName\n\nCallsign\n\n"},
+      {"no ports", "", " | open -1 |  | kept -1 ttyB | 1 beeps | System has no serial ports!  No way to "
+       "communicate with QZT605!", "", "PortName\nttyB\n",
+       "PortName\nttyB\nPort\n-1\nFileName\n\nCallsign\n\n"},
+      {"the remembered port fails to open", "ttyA ttyGONE",
+       "ttyA ttyGONE* | open -1 |  | kept 1 ttyGONE | 1 beeps | Error opening serial port\n\n<why>", "",
+       "PortName\nttyGONE\n", "PortName\nttyGONE\nPort\n1\nFileName\n\nCallsign\n\n"},
+      // Bytes that are no text and a huge line come back; LF, CR LF and CR end lines, CR then CR LF
+      // is an empty line, an odd last line has an empty value; keys ignore case, the first duplicate
+      // wins, values stay untrimmed, stored keys keep their text and place, and new keys go last.
+      {"a file as others may write it", "ttyA", "ttyA | open -1 |  | kept -1 ", "",
+       odd + "callsign\r\n k1abc \r\nFileName\rlog.ADI\r\r\nx\nCallsign\nB\nPortName",
+       odd + "callsign\n K1ABC \nFileName\nlog.ADI\n\nx\nCallsign\nB\nPortName\n\nPort\n-1\n"},
+  };
+  ASSERT_TRUE(QFile::setPermissions(configDir(), QFile::Permissions(0x7755)));  // rwxr-xr-x
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    const auto& c = cases[i];
+    SCOPED_TRACE(c.what);
+    const QString folder = configDir() + "/" + QString::number(i);
+    ASSERT_TRUE(QDir().mkdir(folder) && writeFile(folder + "/ZVKUtilPrefs", c.prefs));
+    ASSERT_TRUE(!c.spoil || (c.spoil(folder) && QFile::setPermissions(folder, QFile::Permissions(0x5555))));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(folder));
+    QELTEasyPrefs::ResetForTesting();
+    listPorts(c.ports);
+    {
+      std::optional<testsupport::AsOrdinaryUser> user;
+      ASSERT_TRUE(!c.spoil || user.emplace().ok());
+      openWindow();
+      EXPECT_EQ(std::tuple(look().replace(folder, "$XDG"), window->CallsignText()->text()),
+                std::tuple(c.look, window->m_CallText));
+      EXPECT_TRUE(window->close());
+    }
+    window.reset();
+    for (const QString& path : {folder, folder + "/ZVKUtilPrefs"})  // readable and removable again
+      QFile::setPermissions(path, QFile::Permissions(0x7755));
+    EXPECT_EQ(std::exchange(messages, {}).join(" / ").replace(folder, "$XDG"), c.closing);
+    EXPECT_EQ(readFile(folder + "/ZVKUtilPrefs"), c.written);
+  }
+}
+
+// A first run makes the folder and an empty file; the spare element at index 0 never matches;
+// a line break, which would shift every later line, is written as a space but kept for the run.
+TEST_F(Shell, preferencesStoreStartsEmptyAndWritesLineBreaksAsSpaces) {
+  qputenv("XDG_CONFIG_HOME", QFile::encodeName(configDir() + "/new"));
+  ASSERT_TRUE(QELTEasyPrefs::InitPrefFile("ZVKUtilPrefs"));
+  const QString file = configDir() + "/new/ZVKUtilPrefs";
+  EXPECT_EQ(std::tuple(readFile(file), QELTEasyPrefs::GetPrefString("", "?")), std::tuple("", "?"));
+  QELTEasyPrefs::SetPrefString("Two\r\nLines", "v\n");
+  ASSERT_TRUE(QELTEasyPrefs::WritePrefsFile());
+  EXPECT_EQ(QELTEasyPrefs::GetPrefString("Two\r\nLines", ""), "v\n");
+  EXPECT_EQ(readFile(file), "Two  Lines\nv \n");
+}
+
+TEST_F(Shell, preferencesKilledWhileRewrittenAreTheOldOrTheNewNeverAMix) {
+  constexpr int kLength = 256 * 1024;  // long rewrites, so kills land inside them
+  const QByteArray contents[] = {"FileName\n" + QByteArray(kLength, 'a') + "\n",
+                                 "FileName\n" + QByteArray(kLength, 'b') + "\n"};
+  ASSERT_TRUE(writeFile(prefsPath(), contents[0]));
+  int found[2] = {0, 0};
+  for (int kill = 0; kill < 40; ++kill) {
+    QProcess writer;
+    writer.start(ADIF_PREFS_WRITER, {QString::number(kLength)});
+    ASSERT_TRUE(writer.waitForReadyRead(30000)) << writer.readAllStandardError().constData();  // "ready"
+    QThread::usleep(kill * 4999 % 50000);  // somewhere in the rewrites that follow
+    writer.kill();
+    ASSERT_TRUE(writer.waitForFinished(30000) && writer.exitStatus() == QProcess::CrashExit);
+    const QByteArray left = readFile(prefsPath());
+    ASSERT_TRUE(left == contents[0] || left == contents[1]) << "kill " << kill << ": " << left.size();
+    ++found[left == contents[1]];
+  }
+  EXPECT_TRUE(found[0] > 0 && found[1] > 0);  // kills landed at different points of the rewrites
+}
+
+TEST_F(Shell, exceptionLeavingAHandlerIsShownAndTheProgramGoesOn) {
+  for (int i = 0; i < 2; ++i) QTimer::singleShot(0, [] { throw std::runtime_error("disk on fire"); });
+  QCoreApplication::processEvents();
+  EXPECT_EQ(messages, QStringList(2, "An unexpected error occurred: disk on fire"));  // the second still ran
+}
+
+// Value / (Maximum / 298) rounded, halves away from zero, not clamped (none for a zero Value or
+// Maximum); what lies past the canvas does not show. One bar, each paint from the fields then.
+TEST(ProgressBar, fillsValueOverMaximumOfItsCanvasRoundedOverTheTrack) {
+  app::MyProgressBar bar;
+  constexpr qint64 kMax = std::numeric_limits<qint64>::max(), kMin = std::numeric_limits<qint64>::min();
+  const struct {
+    qint64 value, maximum, width;
+  } cases[] = {
+      {0, 100, 0},    {50, 100, 149},  {1, 100, 3},        {1, 1000, 0},   {57, 76, 223},  {76, 76, 298},
+      {1, 596, 1},    {0, 0, 0},       {1234, 0, 0},       {0, -5, 0},     {150, 100, 447}, {5, -100, -15},
+      {-5, 100, -15}, {kMax, 1, kMax}, {kMin, 1, kMin},    {kMax, kMax, 298},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.value) + " of " + std::to_string(c.maximum));
+    EXPECT_EQ(app::MyProgressBar::FillWidth(c.value, c.maximum, 298), c.width);
+    bar.Value = c.value;
+    bar.Maximum = c.maximum;
+    // A mid-grey border around the light-grey track, and the light-blue fill from the left.
+    QImage expected(300, 17, QImage::Format_RGB32);
+    expected.fill(QColor(153, 153, 153));
+    QPainter(&expected).fillRect(1, 1, 298, 15, QColor(230, 230, 230));
+    const int blue = int(qBound(qint64{0}, c.width, qint64{298}));
+    QPainter(&expected).fillRect(1, 1, blue, 15, QColor(135, 206, 250));
+    EXPECT_TRUE(bar.grab(QRect(0, 0, 300, 17)).toImage().convertToFormat(QImage::Format_RGB32) == expected);
+  }
+}
+
+}  // namespace
