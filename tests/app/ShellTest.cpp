@@ -18,11 +18,6 @@ namespace {
 
 const int kButtons = Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint;
 
-QByteArray readFile(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
 bool writeFile(const QString& path, const QByteArray& bytes) {
   QFile f(path);
   return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
@@ -214,7 +209,7 @@ TEST_F(Shell, mainWindowIsBuiltAsDesignedAndKeepsWhatItIsGivenForTheNextRuns) {
   QTest::keyClick(&w, Qt::Key_Q, Qt::ControlModifier);
   EXPECT_TRUE(!w.isVisible() && (!last || !last->isVisible()));
   for (int run = 2; run <= 3; ++run) {
-    EXPECT_EQ(readFile(prefsPath()), "Port\n1\nPortName\nttyA\nFileName\nf  d.ADI\nCallsign\n  K1ABC \n");
+    EXPECT_EQ(Contents(prefsPath()), "Port\n1\nPortName\nttyA\nFileName\nf  d.ADI\nCallsign\n  K1ABC \n");
     closeWindow();
     QELTEasyPrefs::ResetForTesting();  // as a new process starts
     openWindow();
@@ -224,7 +219,7 @@ TEST_F(Shell, mainWindowIsBuiltAsDesignedAndKeepsWhatItIsGivenForTheNextRuns) {
   window->m_CallText = "NOT STORED";
   window->m_Startup = true;  // a close while starting up stores nothing
   closeWindow();
-  EXPECT_EQ(readFile(prefsPath()), "Port\n0\nPortName\nttyA\nFileName\nf  d.ADI\nCallsign\n  K1ABC \n");
+  EXPECT_EQ(Contents(prefsPath()), "Port\n0\nPortName\nttyA\nFileName\nf  d.ADI\nCallsign\n  K1ABC \n");
 }
 
 // Each run has a preferences folder of its own; a run that spoils it opens and closes the window as
@@ -287,7 +282,7 @@ TEST_F(Shell, startUpReadsThreeKeysAndReopensThePortAndClosingWritesFour) {
     for (const QString& path : {folder, folder + "/ZVKUtilPrefs"})  // readable and removable again
       QFile::setPermissions(path, QFile::Permissions(0x7755));
     EXPECT_EQ(std::exchange(messages, {}).join(" / ").replace(folder, "$XDG"), c.closing);
-    EXPECT_EQ(readFile(folder + "/ZVKUtilPrefs"), c.written);
+    EXPECT_EQ(Contents(folder + "/ZVKUtilPrefs"), c.written);
   }
 }
 
@@ -297,11 +292,15 @@ TEST_F(Shell, preferencesStoreStartsEmptyAndWritesLineBreaksAsSpaces) {
   qputenv("XDG_CONFIG_HOME", QFile::encodeName(configDir() + "/new"));
   ASSERT_TRUE(QELTEasyPrefs::InitPrefFile("ZVKUtilPrefs"));
   const QString file = configDir() + "/new/ZVKUtilPrefs";
-  EXPECT_EQ(std::tuple(readFile(file), QELTEasyPrefs::GetPrefString("", "?")), std::tuple("", "?"));
+  EXPECT_EQ(std::tuple(Contents(file), QELTEasyPrefs::GetPrefString("", "?")), std::tuple("", "?"));
   QELTEasyPrefs::SetPrefString("Two\r\nLines", "v\n");
   ASSERT_TRUE(QELTEasyPrefs::WritePrefsFile());
   EXPECT_EQ(QELTEasyPrefs::GetPrefString("Two\r\nLines", ""), "v\n");
-  EXPECT_EQ(readFile(file), "Two  Lines\nv \n");
+  EXPECT_EQ(Contents(file), "Two  Lines\nv \n");
+  // On a full disk the rewrite fails and the old file stays whole.
+  QELTEasyPrefs::SetPrefString("Long", QByteArray(8000, 'x'));
+  EXPECT_FALSE(WithFilesUpTo(4096, [] { return QELTEasyPrefs::WritePrefsFile(); }));
+  EXPECT_EQ(Contents(file), "Two  Lines\nv \n");
 }
 
 TEST_F(Shell, preferencesKilledWhileRewrittenAreTheOldOrTheNewNeverAMix) {
@@ -317,7 +316,7 @@ TEST_F(Shell, preferencesKilledWhileRewrittenAreTheOldOrTheNewNeverAMix) {
     QThread::usleep(kill * 4999 % 50000);  // somewhere in the rewrites that follow
     writer.kill();
     ASSERT_TRUE(writer.waitForFinished(30000) && writer.exitStatus() == QProcess::CrashExit);
-    const QByteArray left = readFile(prefsPath());
+    const QByteArray left = Contents(prefsPath());
     ASSERT_TRUE(left == contents[0] || left == contents[1]) << "kill " << kill << ": " << left.size();
     ++found[left == contents[1]];
   }

@@ -1,12 +1,7 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 #include <QBuffer>
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <algorithm>
-#include <csignal>
 
 #include "capture/SaveExport.h"
 #include "support/QtPrinters.h"
@@ -23,11 +18,6 @@ struct ShortDevice : QBuffer {
   }
 };
 
-QByteArray Contents(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : "(unreadable)";
-}
-
 }  // namespace
 
 TEST(SaveExport, writesTheHeaderLineThenTheBytesAsHeldThroughPartialWrites) {
@@ -38,26 +28,4 @@ TEST(SaveExport, writesTheHeaderLineThenTheBytesAsHeldThroughPartialWrites) {
   ASSERT_TRUE(device.open(QIODevice::WriteOnly));
   EXPECT_TRUE(capture::WriteExport(device, kWhen, data, &error));
   EXPECT_EQ(device.data(), kHeader + data);
-}
-
-// An existing file is replaced by a whole new one, or kept whole when the new one cannot be written.
-TEST(SaveExport, fileIsReplacedWholeOrKeptWholeAndAFailureNamesTheFileAndTheReason) {
-  QTemporaryDir dir;
-  const QString path = QDir(dir.path()).filePath("out.ADI");
-  QString error;
-  ASSERT_TRUE(capture::WriteExportFile(path, kWhen, QByteArray(5000, 'x'), &error)) << error.toStdString();
-  ASSERT_TRUE(capture::WriteExportFile(path, kWhen, "", &error)) << error.toStdString();
-  EXPECT_EQ(Contents(path), kHeader);
-  // Files may grow to 1 KB only, also for root: a 4 KB export, within the
-  // write buffer, cannot be written, and the device says why.
-  rlimit normal{};
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &normal), 0);
-  std::signal(SIGXFSZ, SIG_IGN);
-  const rlimit small{1024, normal.rlim_max};
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  const bool written = capture::WriteExportFile(path, kWhen, QByteArray(4000, 'x'), &error);
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &normal), 0);
-  EXPECT_FALSE(written);
-  EXPECT_EQ(error, "The file \"" + QDir::toNativeSeparators(path) + "\" could not be saved: File too large");
-  EXPECT_EQ(Contents(path), kHeader);
 }

@@ -10,7 +10,6 @@ int main(int argc, char** argv) {
   for (long i = 1;; ++i) {
     QELTEasyPrefs::SetPrefString("FileName", QByteArray(std::atoi(argv[1]), i % 2 ? 'b' : 'a'));
     if (!QELTEasyPrefs::WritePrefsFile()) return 3;
-    if (i == 1) std::puts("ready");
-    std::fflush(stdout);
+    if (i == 1 && std::puts("ready") >= 0) std::fflush(stdout);
   }
 }

@@ -11,7 +11,6 @@
 namespace {
 
 using platform::SerialControl;
-using testsupport::waitFor;
 
 // A missing port fails with the system's reason. A pseudo-terminal has no modem
 // lines: asking for one never stops it opening.
@@ -37,7 +36,7 @@ TEST(SerialControl, opensAt9600EightNoneOneOrSaysWhyNotAndLeavesEveryByteForRead
   QByteArray all;
   for (int c = 0; c < 256; ++c) all += char(c);
   ASSERT_TRUE(pty.write(all));
-  ASSERT_TRUE(waitFor([&] { return serial.bytesAvailable() == all.size(); }));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return serial.bytesAvailable() == all.size(); }));
   EXPECT_EQ(serial.LookAhead(), all);
   EXPECT_EQ(serial.ReadAll(), all);
   EXPECT_EQ(serial.bytesAvailable(), 0);
@@ -54,15 +53,15 @@ TEST(SerialControl, aHungUpLineIsClosedAndReportedOnceKeepingTheBytesBefore) {
     serial.setPort(pty.portPath());
     ASSERT_TRUE(serial.Open()) << serial.errorString().toStdString();
     ASSERT_TRUE(pty.write(before));
-    ASSERT_TRUE(waitFor([&] { return serial.bytesAvailable() == before.size(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return serial.bytesAvailable() == before.size(); }));
     QSignalSpy available(&serial, &SerialControl::DataAvailable);
     QSignalSpy lost(&serial, &SerialControl::PortLost);
     pty.closeMaster();
-    ASSERT_TRUE(waitFor([&] { return lost.count() == 1; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return lost.count() == 1; }));
     EXPECT_FALSE(serial.isOpen());
     EXPECT_EQ(lost[0][0].toString(), pty.portPath());
     EXPECT_EQ(serial.errorString(), "The device hung up the line");
-    waitFor([] { return false; }, 300);  // nothing more to report
+    QTest::qWait(300);  // nothing more to report
     EXPECT_EQ(lost.count(), 1);
     EXPECT_EQ(available.count(), before.isEmpty() ? 0 : 1);
     EXPECT_EQ(serial.ReadAll(), before);

@@ -3,6 +3,7 @@
 // serial ports and dialogs answered by the test; and a device on a pseudo-terminal.
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <QComboBox>
 #include <QDir>
@@ -10,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <csignal>
 #include <list>
 #include <memory>
 #include <optional>
@@ -72,8 +74,7 @@ class AppFixture : public ::testing::Test {
   QString configDir() const { return config_.path(); }
   QString prefsPath() const { return QDir(config_.path()).filePath("ZVKUtilPrefs"); }
 
-  // A new cable: a new pseudo-terminal, listed as the only port, "ttyKQ0". Each
-  // lives as long as the test, so that no pty number locked a moment ago is reused.
+  // A new cable: a new pseudo-terminal, the only port, "ttyKQ0", kept to the test's end.
   void plugIn() {
     ASSERT_TRUE(ptys_.emplace_back().ok());
     setPorts({{"ttyKQ0", pty().portPath()}});
@@ -119,7 +120,7 @@ class AppFixture : public ::testing::Test {
   int draw(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random_); }
   // Waits until reception is idle with the window holding `expected`.
   bool awaitHeld(const QByteArray& expected) {
-    return waitFor([&] { return !window->DownloadStart() && window->ADIFData() == expected; }, 30000);
+    return QTest::qWaitFor([&] { return !window->DownloadStart() && window->ADIFData() == expected; }, 30000);
   }
   QString status() const { return window->StatusField()->toPlainText(); }
 
@@ -132,6 +133,16 @@ class AppFixture : public ::testing::Test {
     capture::AddFields(text, call);
     return text;
   }
+  // Runs `write` with files limited to `bytes`, as on a full disk: a write past it fails.
+  static bool WithFilesUpTo(rlim_t bytes, const std::function<bool()>& write) {
+    ::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead of ending the process
+    rlimit unlimited{};
+    const rlimit full{bytes, ::getrlimit(RLIMIT_FSIZE, &unlimited) == 0 ? unlimited.rlim_max : bytes};
+    EXPECT_EQ(::setrlimit(RLIMIT_FSIZE, &full), 0);
+    const bool written = write();
+    ::setrlimit(RLIMIT_FSIZE, &unlimited);
+    return written;
+  }
   static QByteArray Contents(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
@@ -140,8 +151,7 @@ class AppFixture : public ::testing::Test {
   std::unique_ptr<app::Window1> window;
   QStringList messages;  // every message box shown, in order
   int beeps = 0;
-  // The save dialog's answer: a path, or none for Cancel; the offered names are kept.
-  std::optional<QString> saveAnswer;
+  std::optional<QString> saveAnswer;  // the save dialog's answer: a path, or none for Cancel
   QStringList offeredNames;
 
  private:

@@ -8,14 +8,8 @@
 
 #include <QTest>
 #include <cerrno>
-#include <functional>
 
 namespace testsupport {
-
-// Runs the event loop until `done()` holds or `timeoutMs` passes.
-inline bool waitFor(const std::function<bool()>& done, int timeoutMs = 5000) {
-  return QTest::qWaitFor(done, timeoutMs);
-}
 
 class PtyPair {
  public:
