@@ -286,7 +286,7 @@ TEST_F(Shell, startUpReadsThreeKeysAndReopensThePortAndClosingWritesFour) {
   }
 }
 
-// A first run makes the folder (and parents) and an empty file; the spare element at index 0 never matches;
+// A first run makes the folders and an empty file; the spare element at index 0 never matches;
 // a line break, which would shift every later line, is written as a space but kept for the run.
 TEST_F(Shell, preferencesStoreStartsEmptyAndWritesLineBreaksAsSpaces) {
   qputenv("XDG_CONFIG_HOME", QFile::encodeName(configDir() + "/new/er"));
