@@ -229,6 +229,8 @@ void Window1::AppendStatus(QByteArrayView text) {
   QTextCursor cursor(statusField_->document());
   cursor.movePosition(QTextCursor::End);
   cursor.insertText(QString::fromLatin1(text.data(), text.size()));
+  // The area follows what is added to it, so the newest status and trace text is in view.
+  ScrollStatusToLastLine();
 }
 
 void Window1::SetStatusText(QByteArrayView text) {

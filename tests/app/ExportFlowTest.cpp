@@ -3,6 +3,7 @@
 #include <malloc.h>
 
 #include <QCheckBox>
+#include <QScrollBar>
 
 #include "app/MyProgressBar.h"
 #include "support/AppFixture.h"
@@ -11,6 +12,21 @@
 extern "C" size_t __sanitizer_get_current_allocated_bytes() __attribute__((weak));
 
 namespace {
+
+// Runs `painted` each time `canvas` paints.
+class PaintSpy : public QObject {
+ public:
+  PaintSpy(QWidget* canvas, std::function<void()> painted) : painted_(std::move(painted)) {
+    canvas->installEventFilter(this);
+  }
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) painted_();
+    return false;
+  }
+
+ private:
+  std::function<void()> painted_;
+};
 
 using ExportFlow = testsupport::AppFixture;
 
@@ -109,6 +125,51 @@ TEST_F(ExportFlow, aCablePulledLosesNoByteReceivedAndThePortPickedAgainHearsTheN
     send(Framed(next));
     ASSERT_TRUE(awaitHeld(Completed(held + Framed(next).chopped(1), "N0CALL")));
   }
+}
+
+// With Trace on, every read shows its text: the area is scrolled to its end, as far as it goes, after
+// each read and at the finish, even when the user had scrolled it to the top.
+TEST_F(ExportFlow, theStatusAreaIsScrolledToItsEndAfterEachReadAndAtTheFinish) {
+  ASSERT_NO_FATAL_FAILURE(openOnDevice());
+  window->Trace()->setChecked(true);
+  QScrollBar* bar = window->StatusField()->verticalScrollBar();
+  int read = 0;
+  sendInReads(makeExport(30), 6, [&] {
+    SCOPED_TRACE("read " + std::to_string(++read));
+    EXPECT_GT(bar->maximum(), 0) << "the text is taller than the area";
+    EXPECT_EQ(bar->value(), bar->maximum());
+    bar->setValue(0);
+  });
+}
+
+// The bar is repainted after each read with the length received, and with 0 at the finish, not only
+// when the window is next redrawn.
+TEST_F(ExportFlow, theProgressBarIsRepaintedAsDataArrives) {
+  ASSERT_NO_FATAL_FAILURE(openOnDevice());
+  app::MyProgressBar* bar = window->MyProgressBar1();
+  qint64 painted = -1;  // Value at the last paint
+  PaintSpy spy(bar->PB(), [&] { painted = bar->Value; });
+  int read = 0;
+  sendInReads(makeExport(30), 6, [&] {
+    SCOPED_TRACE("read " + std::to_string(++read));
+    const qint64 shown = window->DownloadStart() ? window->ADIFData().size() : 0;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return painted == shown; }, 2000)) << "last painted " << painted;
+  });
+}
+
+// Bytes beyond ASCII, also ones that are no UTF-8, show as one character each, as received: while the
+// export arrives, with Trace on, and in the display of the completed records.
+TEST_F(ExportFlow, bytesBeyondAsciiShowOneCharacterEach) {
+  ASSERT_NO_FATAL_FAILURE(openOnDevice());
+  window->Trace()->setChecked(true);
+  const QByteArray shown[] = {
+      "Waiting for ADIF data...\nBeginning Export...\n\xE9\n<EOH>\n<X:4",
+      "\xE9\n<EOH>\n<RST_RCVD:0>\n<RST_SENT:0>\n<BAND:0>\n<X:4>\xC3(\xFF\x80\n<STATION_CALLSIGN:6>N0CALL\n<EOR>\n"
+      "Export Complete!"};
+  int read = 0;
+  sendInReads("\xE9<EOH><X:4>\xC3(\xFF\x80<EOR>", 2, [&] {
+    EXPECT_EQ(status(), QString::fromLatin1(shown[read++]));
+  });
 }
 
 // ADIF_SOAK_EXPORTS sets the number of exports. The heap is measured with no

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <termios.h>
 
+#include <QMetaEnum>
 #include <QSignalSpy>
 
 #include "platform/SerialControl.h"
@@ -66,6 +67,29 @@ TEST(SerialControl, aHungUpLineIsClosedAndReportedOnceKeepingTheBytesBefore) {
     EXPECT_EQ(available.count(), before.isEmpty() ? 0 : 1);
     EXPECT_EQ(serial.ReadAll(), before);
     EXPECT_EQ(serial.bytesAvailable(), 0);
+  }
+}
+
+// Read and resource errors are how a pulled adapter shows: each loses the port, once. Other errors,
+// such as a modem line a pseudo-terminal cannot set, leave it open.
+TEST(SerialControl, readAndResourceErrorsLoseThePortOnceAndOtherErrorsDoNot) {
+  const std::pair<QSerialPort::SerialPortError, bool> kinds[] = {
+      {QSerialPort::ReadError, true}, {QSerialPort::ResourceError, true}, {QSerialPort::WriteError, false},
+      {QSerialPort::UnsupportedOperationError, false}, {QSerialPort::TimeoutError, false},
+      {QSerialPort::UnknownError, false}};
+  testsupport::PtyPair pty;
+  for (const auto& [kind, lost] : kinds) {
+    SCOPED_TRACE(QMetaEnum::fromType<QSerialPort::SerialPortError>().valueToKey(kind));
+    SerialControl serial;
+    serial.setPort(pty.portPath());
+    ASSERT_TRUE(serial.Open()) << serial.errorString().toStdString();
+    QSignalSpy lostSpy(&serial, &SerialControl::PortLost);
+    for (int report = 0; report < 2; ++report) {
+      Q_EMIT serial.findChild<QSerialPort*>()->errorOccurred(kind);
+      QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(lostSpy.count(), lost ? 1 : 0);
+    EXPECT_EQ(serial.isOpen(), !lost);
   }
 }
 

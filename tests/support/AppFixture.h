@@ -100,6 +100,18 @@ class AppFixture : public ::testing::Test {
       QCoreApplication::processEvents();
     }
   }
+  // The device sends the framed `text` in `reads` writes, each taken by the window before the next is
+  // written; `taken` runs after each.
+  void sendInReads(const QByteArray& text, int reads, const std::function<void()>& taken) {
+    for (int i = 0; i < reads; ++i) {
+      const qsizetype from = text.size() * i / reads, to = text.size() * (i + 1) / reads;
+      const bool last = i == reads - 1;
+      ASSERT_TRUE(pty().write((i ? "" : "{" + QByteArray::number(text.size()) + "}") + text.sliced(from, to - from) +
+                              (last ? "]" : "")));
+      ASSERT_TRUE(QTest::qWaitFor([&] { return last ? !window->DownloadStart() : window->ADIFData().size() == to; }));
+      taken();
+    }
+  }
   // A random export of `records` contacts: what the device sends between "{N}" and "]".
   QByteArray makeExport(int records) {
     static const char* const kRecords[] = {"<CALL:4>W1AW<FREQ:6>14.074<MODE:3>FT8<RST_RCVD:7>599/579",

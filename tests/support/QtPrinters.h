@@ -1,9 +1,26 @@
 #pragma once
-// Readable Qt values in GoogleTest failure messages.
+// Readable Qt values in GoogleTest failure messages. Every test file that compares Qt values includes
+// this, so that each program prints them alike whatever the link order.
+#include <QByteArrayView>
+#include <QFlags>
+#include <QSize>
 #include <QString>
 #include <ostream>
 
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-inline void PrintTo(const QByteArray& b, std::ostream* os) {
-  *os << '"' << b.toPercentEncoding(" <>:/.,;!?=-_[]{}()*#@'\"").toStdString() << '"';
+// Bytes as a C string literal: "\r\n", "\xFF" and "\0" show as such, never cut short.
+inline void PrintTo(QByteArrayView b, std::ostream* os) {
+  *os << '"';
+  for (const char c : b) {
+    const auto u = static_cast<unsigned char>(c);
+    if (c == '\r' || c == '\n' || c == '\t') *os << '\\' << (c == '\r' ? 'r' : c == '\n' ? 'n' : 't');
+    else if (c == '"' || c == '\\') *os << '\\' << c;
+    else if (u < 0x20 || u >= 0x7F) *os << "\\x" << "0123456789ABCDEF"[u >> 4] << "0123456789ABCDEF"[u & 15];
+    else *os << c;
+  }
+  *os << '"';
 }
+inline void PrintTo(const QByteArray& b, std::ostream* os) { PrintTo(QByteArrayView(b), os); }
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QSize& s, std::ostream* os) { *os << s.width() << 'x' << s.height(); }
+template <typename Enum>
+void PrintTo(QFlags<Enum> f, std::ostream* os) { *os << "flags 0x" << std::hex << f.toInt() << std::dec; }
