@@ -2,14 +2,8 @@
 // its right-click menu, on real widgets and the real clipboard.
 #include <gtest/gtest.h>
 
-#include <QAction>
-#include <QCheckBox>
-#include <QClipboard>
-#include <QLineEdit>
-#include <QMenu>
-#include <QPlainTextEdit>
-#include <QSignalSpy>
-#include <QTest>
+#include <QtTest>
+#include <QtWidgets>
 
 #include "app/Window1.h"
 #include "platform/Dialogs.h"

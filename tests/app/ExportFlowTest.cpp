@@ -2,9 +2,6 @@
 // transparent: the window must hold what completing the text sent directly gives.
 #include <malloc.h>
 
-#include <QCheckBox>
-#include <QScrollBar>
-
 #include "app/MyProgressBar.h"
 #include "support/AppFixture.h"
 
@@ -13,19 +10,10 @@ extern "C" size_t __sanitizer_get_current_allocated_bytes() __attribute__((weak)
 
 namespace {
 
-// Runs `painted` each time `canvas` paints.
-class PaintSpy : public QObject {
- public:
-  PaintSpy(QWidget* canvas, std::function<void()> painted) : painted_(std::move(painted)) {
-    canvas->installEventFilter(this);
-  }
-  bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Paint) painted_();
-    return false;
-  }
-
- private:
-  std::function<void()> painted_;
+// Calls `painted` at each paint of the widget it filters.
+struct PaintSpy : QObject {
+  std::function<void()> painted;
+  bool eventFilter(QObject*, QEvent* e) override { return e->type() == QEvent::Paint && (painted(), false); }
 };
 
 using ExportFlow = testsupport::AppFixture;
@@ -148,7 +136,9 @@ TEST_F(ExportFlow, theProgressBarIsRepaintedAsDataArrives) {
   ASSERT_NO_FATAL_FAILURE(openOnDevice());
   app::MyProgressBar* bar = window->MyProgressBar1();
   qint64 painted = -1;  // Value at the last paint
-  PaintSpy spy(bar->PB(), [&] { painted = bar->Value; });
+  PaintSpy spy;
+  spy.painted = [&] { painted = bar->Value; };
+  bar->PB()->installEventFilter(&spy);
   int read = 0;
   sendInReads(makeExport(30), 6, [&] {
     SCOPED_TRACE("read " + std::to_string(++read));

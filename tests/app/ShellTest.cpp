@@ -1,19 +1,12 @@
 // The application shell on real widgets and files: main window, preferences file and store,
 // port picks over pseudo-terminals, call sign, menus, About window, progress bar, App.
-#include <QtTest>
-#include <QtWidgets>
 #include <limits>
 #include <map>
-#include <stdexcept>
-#include <utility>
 
 #include "app/AboutWindow.h"
 #include "app/MyProgressBar.h"
-#include "platform/SerialControl.h"
-#include "prefs/QELTEasyPrefs.h"
 #include "support/AppFixture.h"
 #include "support/AsOrdinaryUser.h"
-#include "support/PtyPair.h"
 
 namespace {
 
@@ -401,32 +394,28 @@ QString middleRow(QWidget* bar) {
   return runs.join(", ");
 }
 
-// Value / (Maximum / 298) rounded, halves away from zero, not clamped (none for a zero Value or
-// Maximum); what lies past the canvas does not show. One bar, each paint from the fields then.
+// Value / (Maximum / 298) rounded, halves away from zero, not clamped (none for a zero Value or Maximum):
+// that many light-blue columns from the left of the light-grey track, as far as the canvas goes, inside a
+// one-pixel mid-grey border. One bar, each paint from the fields then.
 TEST(ProgressBar, fillsValueOverMaximumOfItsCanvasRoundedOverTheTrack) {
   app::MyProgressBar bar;
   constexpr qint64 kMax = std::numeric_limits<qint64>::max(), kMin = std::numeric_limits<qint64>::min();
   const struct {
-    qint64 value, maximum, width;
-    const char* row;
+    qint64 value, maximum;
+    int fill;
   } cases[] = {
-      {0, 100, 0, "border 1, track 298, border 1"}, {50, 100, 149, "border 1, fill 149, track 149, border 1"},
-      {1, 100, 3, "border 1, fill 3, track 295, border 1"}, {1, 1000, 0, "border 1, track 298, border 1"},
-      // Maximum / 298 first, then Value over that quotient, as specified: just under 223.5, so 223.
-      {57, 76, 223, "border 1, fill 223, track 75, border 1"}, {76, 76, 298, "border 1, fill 298, border 1"},
-      // Exactly 0.5: Round takes halves away from zero.
-      {1, 596, 1, "border 1, fill 1, track 297, border 1"}, {0, 0, 0, "border 1, track 298, border 1"},
-      {1234, 0, 0, "border 1, track 298, border 1"}, {0, -5, 0, "border 1, track 298, border 1"},
-      {150, 100, 447, "border 1, fill 298, border 1"}, {5, -100, -15, "border 1, track 298, border 1"},
-      {-5, 100, -15, "border 1, track 298, border 1"}, {kMax, 1, kMax, "border 1, fill 298, border 1"},
-      {kMin, 1, kMin, "border 1, track 298, border 1"}, {kMax, kMax, 298, "border 1, fill 298, border 1"},
+      {0, 100, 0}, {50, 100, 149}, {1, 100, 3}, {1, 1000, 0}, {76, 76, 298}, {0, 0, 0}, {1234, 0, 0}, {0, -5, 0},
+      {150, 100, 298}, {5, -100, 0}, {-5, 100, 0}, {kMax, 1, 298}, {kMin, 1, 0}, {kMax, kMax, 298},
+      {57, 76, 223},  // Maximum / 298 first, then Value over that, as specified: just under 223.5
+      {1, 596, 1},    // exactly 0.5: Round takes halves away from zero
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.value) + " of " + std::to_string(c.maximum));
-    EXPECT_EQ(app::MyProgressBar::FillWidth(c.value, c.maximum, 298), c.width);
     bar.Value = c.value;
     bar.Maximum = c.maximum;
-    EXPECT_EQ(middleRow(&bar), c.row);
+    const QString fill = c.fill ? "fill " + QString::number(c.fill) + ", " : "";
+    const QString track = c.fill < 298 ? "track " + QString::number(298 - c.fill) + ", " : "";
+    EXPECT_EQ(middleRow(&bar), "border 1, " + fill + track + "border 1");
   }
 }
 

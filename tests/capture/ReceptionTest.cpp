@@ -44,10 +44,9 @@ TEST_F(ReceptionTest, workedExampleInThreeBurstsWithTraceSwitchedOn) {
 // yield that follows, "!" with a data event of their own there; whatever the plan leaves comes in one read.
 QByteArray Plan(const char* text) {
   QByteArray bytes;
-  for (QByteArray step : QByteArray(text).split(' '))
+  for (const QByteArray& step : QByteArray(text).split(' '))
     if (!step.isEmpty())
-      bytes += char((step.startsWith('+') ? 0x80 : 0) | (step.endsWith('!') ? 0x40 : 0) |
-                    step.replace('+', "").replace('!', "").toInt());
+      bytes += char((step[0] == '+' ? 0x80 : 0) | (step.endsWith('!') ? 0x40 : 0) | atoi(step.data() + (step[0] == '+')));
   return bytes;
 }
 

@@ -5,12 +5,8 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
-#include <QComboBox>
-#include <QDir>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QTemporaryDir>
+#include <QtTest>
+#include <QtWidgets>
 #include <csignal>
 #include <list>
 #include <memory>

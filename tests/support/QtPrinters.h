@@ -7,16 +7,12 @@
 #include <QString>
 #include <ostream>
 
-// Bytes as a C string literal: "\r\n", "\xFF" and "\0" show as such, never cut short.
+// Bytes as a C string literal ("\r\n", "\xFF", "\x00" as such), never cut short.
 inline void PrintTo(QByteArrayView b, std::ostream* os) {
   *os << '"';
-  for (const char c : b) {
-    const auto u = static_cast<unsigned char>(c);
-    if (c == '\r' || c == '\n' || c == '\t') *os << '\\' << (c == '\r' ? 'r' : c == '\n' ? 'n' : 't');
-    else if (c == '"' || c == '\\') *os << '\\' << c;
-    else if (u < 0x20 || u >= 0x7F) *os << "\\x" << "0123456789ABCDEF"[u >> 4] << "0123456789ABCDEF"[u & 15];
-    else *os << c;
-  }
+  for (const char c : b)
+    if (c >= ' ' && c < 127 && c != '"' && c != '\\') *os << c;
+    else *os << (c == '\r' ? "\\r" : c == '\n' ? "\\n" : "\\x" + QByteArray(1, c).toHex().toUpper()).constData();
   *os << '"';
 }
 inline void PrintTo(const QByteArray& b, std::ostream* os) { PrintTo(QByteArrayView(b), os); }
