@@ -1,12 +1,7 @@
 // Exports from a device on a pseudo-terminal through the real window. The line is
 // transparent: the window must hold what completing the text sent directly gives.
-#include <malloc.h>
-
 #include "app/MyProgressBar.h"
 #include "support/AppFixture.h"
-
-// Bytes on the heap in AddressSanitizer builds, where mallinfo2 sees nothing.
-extern "C" size_t __sanitizer_get_current_allocated_bytes() __attribute__((weak));
 
 namespace {
 
@@ -69,12 +64,6 @@ TEST_F(ExportFlow, anExportIsReceivedCompletedSavedByteForByteAndClearedWhileThe
   EXPECT_EQ(window->MyProgressBar1()->Maximum, 100);
   EXPECT_EQ(window->MyProgressBar1()->Value, 0);
   EXPECT_TRUE(window->ADIFData().isEmpty());
-  window->ADIFData() = "held";  // buttons Clear disabled do nothing
-  save(path);
-  QTest::mouseClick(window->PushButton2(), Qt::LeftButton);
-  EXPECT_EQ(offeredNames.size(), 4);
-  EXPECT_EQ(window->ADIFData(), "held");
-  window->ADIFData().clear();
   window->CallsignText()->selectAll();
   QTest::keyClicks(window->CallsignText(), "n0call");
   send(Framed(next).sliced(split));
@@ -160,40 +149,6 @@ TEST_F(ExportFlow, bytesBeyondAsciiShowOneCharacterEach) {
   sendInReads("\xE9<EOH><X:4>\xC3(\xFF\x80<EOR>", 2, [&] {
     EXPECT_EQ(status(), QString::fromLatin1(shown[read++]));
   });
-}
-
-// ADIF_SOAK_EXPORTS sets the number of exports. The heap is measured with no
-// export held, after the first exports and at the end.
-TEST_F(ExportFlow, exportsBackToBackAreAllSavedWholeAndTheHeapStaysFlat) {
-  ASSERT_NO_FATAL_FAILURE(openOnDevice());
-  const bool asan = __sanitizer_get_current_allocated_bytes != nullptr;
-  const int asked = qEnvironmentVariableIntValue("ADIF_SOAK_EXPORTS");
-  const int exports = asked > 0 ? asked : asan ? 8 : 20;
-  const auto heapInUse = [&] {
-    QTest::mouseClick(window->PushButton2(), Qt::LeftButton);
-    if (asan) return qint64(__sanitizer_get_current_allocated_bytes());
-    const struct mallinfo2 info = mallinfo2();
-    return qint64(info.uordblks + info.hblkhd);
-  };
-  const QString path = QDir(configDir()).filePath("soak.ADI");
-  platform::SetClockForTesting([] { return QDateTime(QDate(2026, 12, 6), QTime(23, 59, 58)); });
-  qint64 heapAfterWarmUp = 0;
-  for (int i = 0; i < exports; ++i) {
-    SCOPED_TRACE("export " + std::to_string(i));
-    if (i == std::clamp(exports / 4, 1, 100)) heapAfterWarmUp = heapInUse();
-    // The first is the longest and traced: buffers that keep their peak size reach it early.
-    const QByteArray text = makeExport(i == 0 ? 1500 : draw(1, 400));
-    window->Trace()->setChecked(i == 0 || draw(0, 9) == 0);
-    send(Framed(text));
-    ASSERT_TRUE(awaitHeld(Completed(text, "N0CALL")));
-    save(path);
-    ASSERT_EQ(Contents(path), "Generated on 2026-12-06 at 23:59:58\n" + Completed(text, "N0CALL"));
-    if (draw(0, 2) == 0) QTest::mouseClick(window->PushButton2(), Qt::LeftButton);
-  }
-  if (heapAfterWarmUp > 0) {
-    // Allocator noise only: keeping each export, or much of it, would show.
-    EXPECT_LE(heapInUse() - heapAfterWarmUp, 128 * 1024);
-  }
 }
 
 }  // namespace

@@ -286,9 +286,6 @@ TEST_F(Shell, startUpReadsThreeKeysAndReopensThePortAndClosingWritesFour) {
        "ttyA | open -1 |  | kept -1  | " + cannot.arg("read", "Permission denied"),
        cannot.arg("write", "Permission denied"), "Callsign\nOLD1\n", "Callsign\nOLD1\n",
        [](auto& f) { return QFile::setPermissions(f + "/ZVKUtilPrefs", QFile::WriteOwner); }},
-      {"a folder that cannot be written", "ttyA", "ttyA | open -1 |  | kept -1 ",
-       cannot.arg("write", "Permission denied"), "Callsign\nOLD1\n", "Callsign\nOLD1\n",
-       [](auto&) { return true; }},
       {"a folder where the file should be", "ttyA",
        "ttyA | open -1 |  | kept -1  | " + cannot.arg("read", "file to open is a directory"),
        cannot.arg("write", "Filename refers to a directory"), "", "<unreadable>",
@@ -351,26 +348,6 @@ TEST_F(Shell, preferencesStoreStartsEmptyAndWritesLineBreaksAsSpaces) {
   QELTEasyPrefs::SetPrefString("Long", QByteArray(8000, 'x'));
   EXPECT_FALSE(WithFilesUpTo(4096, [] { return QELTEasyPrefs::WritePrefsFile(); }));
   EXPECT_EQ(Contents(file), "Two  Lines\nv \n");
-}
-
-TEST_F(Shell, preferencesKilledWhileRewrittenAreTheOldOrTheNewNeverAMix) {
-  constexpr int kLength = 256 * 1024;  // long rewrites, so kills land inside them
-  const QByteArray contents[] = {"FileName\n" + QByteArray(kLength, 'a') + "\n",
-                                 "FileName\n" + QByteArray(kLength, 'b') + "\n"};
-  ASSERT_TRUE(writeFile(prefsPath(), contents[0]));
-  int found[2] = {0, 0};
-  for (int kill = 0; kill < 40; ++kill) {
-    QProcess writer;
-    writer.start(ADIF_PREFS_WRITER, {QString::number(kLength)});
-    ASSERT_TRUE(writer.waitForReadyRead(30000)) << writer.readAllStandardError().constData();  // "ready"
-    QThread::usleep(kill * 4999 % 50000);  // somewhere in the rewrites that follow
-    writer.kill();
-    ASSERT_TRUE(writer.waitForFinished(30000) && writer.exitStatus() == QProcess::CrashExit);
-    const QByteArray left = Contents(prefsPath());
-    ASSERT_TRUE(left == contents[0] || left == contents[1]) << "kill " << kill << ": " << left.size();
-    ++found[left == contents[1]];
-  }
-  EXPECT_TRUE(found[0] > 0 && found[1] > 0);  // kills landed at different points of the rewrites
 }
 
 TEST_F(Shell, exceptionLeavingAHandlerIsShownAndTheProgramGoesOn) {
