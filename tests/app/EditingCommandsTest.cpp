@@ -98,38 +98,6 @@ TEST_F(EditingCommands, rightClickMenuIsEnabledAsAtTheClickAndEachEntryActsOnThe
   EXPECT_FALSE(window.StatusField_MouseDown(false));
 }
 
-// The two key handlers, each from "Waiting" selected and "clip" on the clipboard.
-TEST_F(EditingCommands, ctrlLettersEditTheAreaAndOnlyTheAreasOwnHandlerConsumesOrPastes) {
-  const struct {
-    bool window;  // Event_KeyDown, else StatusField_KeyDown
-    const char* key;
-    bool ctrl;
-    QString text, clip;
-    qsizetype selectedAfter;
-  } cases[] = {
-      {false, "a", true, kStatus, "clip", kStatus.size()},
-      {false, "C", true, kStatus, "Waiting", 7},
-      {false, "x", true, kStatus.mid(7), "Waiting", 0},
-      {false, "v", true, "clip" + kStatus.mid(7), "clip", 0},
-      {false, "z", true, kStatus, "clip", 7},
-      {false, "a", false, kStatus, "clip", 7},
-      {true, "x", true, kStatus.mid(7), "Waiting", 0},
-      {true, "v", true, kStatus, "clip", 7},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.window ? "window " : "area ") + c.key + (c.ctrl ? " with Ctrl" : ""));
-    reset(kStatus, 7, QStringLiteral("clip"));
-    const QString key = QString::fromLatin1(c.key);
-    if (c.window)
-      window.Event_KeyDown(key, c.ctrl);
-    else
-      EXPECT_EQ(window.StatusField_KeyDown(key, c.ctrl), c.ctrl) << "consumed";
-    EXPECT_EQ(area()->toPlainText(), c.text);
-    EXPECT_EQ(clipboard()->text(), c.clip);
-    EXPECT_EQ(selected().size(), c.selectedAfter);
-  }
-}
-
 // Real keys reach their handler once, from any control. The selection is drawn only with
 // the focus, yet kept; Select All also sets the primary selection where there is one (X11).
 TEST_F(EditingCommands, keysReachTheirHandlersOnceFromAnyControlAndTheSelectionShowsOnlyWithTheFocus) {
@@ -163,6 +131,10 @@ TEST_F(EditingCommands, keysReachTheirHandlersOnceFromAnyControlAndTheSelectionS
   EXPECT_TRUE(drawn) << "drawn again with the focus";
   QTest::keyClick(call, Qt::Key_X, Qt::ControlModifier);
   EXPECT_EQ(area()->toPlainText(), "");
+  QTest::keyClick(call, Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(area()->toPlainText(), "") << "only the area's own Ctrl+V pastes into it";
+  QTest::keyClick(area(), Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(area()->toPlainText(), kStatus);
   if (!clipboard()->supportsSelection()) return;
   for (const QString& entry : {QString(), QStringLiteral("Select All")}) {
     reset(kStatus, 0, {});

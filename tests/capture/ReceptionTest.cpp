@@ -1,44 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <QList>
 #include <limits>
-#include <tuple>
 
 #include "ReceptionRig.h"
 #include "support/QtPrinters.h"
-
-using testsupport::Rig;
-using Calls = std::vector<std::string>;
 
 namespace {
 
 constexpr qint64 kMax = std::numeric_limits<qint64>::max();
 const QByteArray kBegun = "Beginning Export...\n";
 const QByteArray kDone = kBegun + "Export Complete!";
-
-class ReceptionTest : public testing::Test, public Rig {};
-
-// Trace switched on mid-way: only reads after it are shown, then the completed export replaces them all.
-TEST_F(ReceptionTest, workedExampleInThreeBurstsWithTraceSwitchedOn) {
-  const QByteArray text = QByteArray("<A:1>x\r\n").repeated(60);
-  view.onAddFields = [this] { reception.ADIFData += "<X:1>y<EOR>"; };
-  deliver("xy{48");
-  EXPECT_EQ(source.buffer, "xy{48") << "an incomplete header is left unread";
-  EXPECT_TRUE(view.takeCalls().empty());
-  deliver("0}[" + text.first(200));
-  EXPECT_EQ(view.takeCalls(), (Calls{"append:" + kBegun.toStdString(), "max 480", "value 200", "yield"}));
-  view.trace = true;
-  deliver(text.sliced(200, 8));
-  deliver("");
-  deliver(text.sliced(208) + "]");
-  const QByteArray shown = QByteArray("\n<A:1>x").repeated(60) + "\n<X:1>y\n<EOR>";
-  EXPECT_EQ(view.takeCalls(), (Calls{"value 208", "append:\n<A:1>x", "value 208", "enable", "value 480",
-                                     "append:" + QByteArray("\n<A:1>x").repeated(34).toStdString(), "value 0",
-                                     "addfields", "set:" + shown.toStdString(), "append:\nExport Complete!",
-                                     "scroll", "refresh", "yield"}));
-  EXPECT_EQ(view.status, shown + "\nExport Complete!");
-  EXPECT_EQ(reception.ADIFData, text + "<X:1>y<EOR>") << "the display form never goes into the buffer";
-  EXPECT_EQ(capture::ExportReception::FormatForTrace("a\rb\nc\r\r\nd\n\re"), "a\rb\nc\rd\n\re");
-}
 
 // A plan cuts a stream into reads: "6 +7!" is a read of 6 bytes, then 7 bytes that arrive inside the
 // yield that follows, "!" with a data event of their own there; whatever the plan leaves comes in one read.
@@ -48,6 +20,11 @@ QByteArray Plan(const char* text) {
     if (!step.isEmpty())
       bytes += char((step[0] == '+' ? 0x80 : 0) | (step.endsWith('!') ? 0x40 : 0) | atoi(step.data() + (step[0] == '+')));
   return bytes;
+}
+
+// In the display form only CR LF pairs go, and every field or record mark starts a line.
+TEST(ReceptionDisplay, dropsCrLfPairsOnlyAndPutsALineBreakBeforeEveryTag) {
+  EXPECT_EQ(capture::ExportReception::FormatForTrace("a\rb\nc\r\r\nd\n\re<X:1>y<EOR>"), "a\rb\nc\rd\n\re\n<X:1>y\n<EOR>");
 }
 
 TEST(ReceptionFraming, readsMakeOneExportAtATime) {
