@@ -197,9 +197,8 @@ TEST_F(Shell, theAboutItemShowsOneAboutWindowThatAClickCloses) {
     if (n == 1) {
       const double scale = a->width() / 306.0;
       EXPECT_EQ(a->windowTitle(), "About");
-      EXPECT_EQ(a->windowFlags() & kButtons, Qt::WindowCloseButtonHint);
       EXPECT_EQ(a->size() / scale, QSize(306, 150));
-      EXPECT_EQ(a->minimumSize(), a->maximumSize()) << "fixed size";
+      EXPECT_EQ(a->windowFlags() & kButtons, Qt::WindowCloseButtonHint) << "only a close button";
       EXPECT_EQ(controlsOf(a, scale),
                 "Canvas1 20,14 100x76 \nLabel1 122,14 184x18 Kestrune ADIF Utility wraps\n"
                 "Label2 122,60 184x30 Reads the contact log of a Kestrune device. wraps\n"
@@ -286,10 +285,6 @@ TEST_F(Shell, startUpReadsThreeKeysAndReopensThePortAndClosingWritesFour) {
        "ttyA | open -1 |  | kept -1  | " + cannot.arg("read", "Permission denied"),
        cannot.arg("write", "Permission denied"), "Callsign\nOLD1\n", "Callsign\nOLD1\n",
        [](auto& f) { return QFile::setPermissions(f + "/ZVKUtilPrefs", QFile::WriteOwner); }},
-      {"a folder where the file should be", "ttyA",
-       "ttyA | open -1 |  | kept -1  | " + cannot.arg("read", "file to open is a directory"),
-       cannot.arg("write", "Filename refers to a directory"), "", "<unreadable>",
-       [](auto& f) { return QDir(f).removeRecursively() && QDir().mkpath(f + "/ZVKUtilPrefs/x"); }},
       {"of the ports bearing the name, ignoring case, the last opens", "ttyA ttyDUP ttyDUP",
        "ttyA ttyDUP ttyDUP* | open 2 | W | kept 2 TTYdup", "", "PortName\nTTYdup\n",
        "PortName\nTTYdup\nPort\n2\nFileName\n\nCallsign\n\n"},

@@ -17,8 +17,7 @@ class FakeSource : public platform::ByteSource {
   QByteArray buffer;
 };
 
-// Keeps what reception shows: the status text, the bar, and how often the buttons were enabled and
-// records completed.
+// Keeps what reception shows: the status text, the bar, and how often the buttons were enabled and records completed.
 class RecordingView : public capture::ReceptionView {
  public:
   void AppendStatus(QByteArrayView t) override { status += t.toByteArray(); }

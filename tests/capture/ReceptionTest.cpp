@@ -22,11 +22,6 @@ QByteArray Plan(const char* text) {
   return bytes;
 }
 
-// In the display form only CR LF pairs go, and every field or record mark starts a line.
-TEST(ReceptionDisplay, dropsCrLfPairsOnlyAndPutsALineBreakBeforeEveryTag) {
-  EXPECT_EQ(capture::ExportReception::FormatForTrace("a\rb\nc\r\r\nd\n\re<X:1>y<EOR>"), "a\rb\nc\rd\n\re\n<X:1>y\n<EOR>");
-}
-
 TEST(ReceptionFraming, readsMakeOneExportAtATime) {
   const struct {
     const char *stream, *plan;

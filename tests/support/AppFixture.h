@@ -96,16 +96,17 @@ class AppFixture : public ::testing::Test {
       QCoreApplication::processEvents();
     }
   }
-  // The device sends the framed `text` in `reads` writes, each taken by the window before the next is
-  // written; `taken` runs after each.
-  void sendInReads(const QByteArray& text, int reads, const std::function<void()>& taken) {
+  // The device sends the framed `text` in `reads` writes, each taken by the window before the next is written;
+  // `taken` runs after each, given its number from 0.
+  void sendInReads(const QByteArray& text, int reads, const std::function<void(int)>& taken) {
     for (int i = 0; i < reads; ++i) {
+      SCOPED_TRACE("read " + std::to_string(i));
       const qsizetype from = text.size() * i / reads, to = text.size() * (i + 1) / reads;
       const bool last = i == reads - 1;
       ASSERT_TRUE(pty().write((i ? "" : "{" + QByteArray::number(text.size()) + "}") + text.sliced(from, to - from) +
                               (last ? "]" : "")));
       ASSERT_TRUE(QTest::qWaitFor([&] { return last ? !window->DownloadStart() : window->ADIFData().size() == to; }));
-      taken();
+      taken(i);
     }
   }
   // A random export of `records` contacts: what the device sends between "{N}" and "]".

@@ -29,8 +29,7 @@ class PtyPair {
   int masterFd() const { return master_; }  // -1 once closed
   // The slave end, as a serial port location ("/dev/pts/7").
   QString portPath() const { return path_; }
-  // Writes every byte to the master end; while the line is full, the event loop
-  // runs so that the program can read.
+  // Writes every byte to the master end; while the line is full, the event loop runs so that the program can read.
   bool write(QByteArrayView bytes) {
     for (ssize_t n = 0; !bytes.isEmpty(); bytes = bytes.sliced(n > 0 ? n : 0)) {
       n = ::write(master_, bytes.data(), size_t(bytes.size()));
