@@ -13,10 +13,9 @@ struct PaintSpy : QObject {
 
 using ExportFlow = testsupport::AppFixture;
 
-// The clock moves on at each reading: the offered name and the header line agree only when they come from one. A save
-// into a missing folder or onto a full disk tells which file and why, remembers the name chosen and changes nothing
-// else. An export still arriving when Clear is pressed keeps arriving, into the emptied buffer, and gets the call
-// sign in force when its end marker arrives.
+// The clock moves on at each reading: the offered name and the header line must come from one. A save into a
+// missing folder or onto a full disk says which file and why, keeps the name chosen and changes nothing else. An
+// export still arriving at Clear goes on into the emptied buffer and gets the call sign in force at its end.
 TEST_F(ExportFlow, anExportIsReceivedCompletedSavedByteForByteAndClearedWhileTheNextArrives) {
   ASSERT_NO_FATAL_FAILURE(openOnDevice("old"));
   const QByteArray text = makeExport(100);  // within a file's 16 KiB write buffer

@@ -1,7 +1,6 @@
 // The application shell on real widgets and files: main window, preferences file and store,
 // port picks over pseudo-terminals, call sign, menus, About window, progress bar, App.
 #include <limits>
-#include <map>
 
 #include "app/AboutWindow.h"
 #include "app/MyProgressBar.h"
@@ -11,11 +10,6 @@
 namespace {
 
 const int kButtons = Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint;
-
-bool writeFile(const QString& path, const QByteArray& bytes) {
-  QFile f(path);
-  return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
 
 // The controls of `window` in creation order: name, design place and size, text, state.
 QString controlsOf(const QWidget* window, double scale) {
@@ -103,9 +97,8 @@ TEST_F(Shell, openingPutsTheVersionInTheTitleAndClosingTheLastWindowQuits) {
   EXPECT_TRUE(QGuiApplication::quitOnLastWindowClosed());
 }
 
-// Each pick that opens adds a waiting line below what is there; a failure names the port now at the
-// row's position, or the row when none is; picking while starting up does nothing. Each pick is made
-// against the ports listed at that moment.
+// Each pick, among the ports listed then, that opens adds a waiting line below what is there; a failure names
+// the port now at the row's position, or the row when none is; picking while starting up does nothing.
 TEST_F(Shell, aPickedPortOpensOrTheFailureNamesIt) {
   listPorts("ttyA ttyB");
   openWindow();
@@ -129,8 +122,7 @@ TEST_F(Shell, aPickedPortOpensOrTheFailureNamesIt) {
       {"ttyA ttyB", "ttyA* ttyB | open 0 | old\nWWWW | kept 0 ttyA", 0},
   };
   for (const auto& p : picks) {
-    SCOPED_TRACE(QString("row %1 of \"%2\"%3").arg(p.row).arg(p.ports).arg(p.startingUp ? ", starting up" : "")
-                     .toStdString());
+    SCOPED_TRACE("row " + std::to_string(p.row) + " of \"" + p.ports + (p.startingUp ? "\", starting up" : "\""));
     listPorts(p.ports);
     window->m_Startup = p.startingUp;
     window->SerialPortMenu()->setCurrentIndex(p.row);
@@ -215,7 +207,6 @@ TEST_F(Shell, theAboutItemShowsOneAboutWindowThatAClickCloses) {
 
 // Ctrl+Q, from any window, closes every window, the main window storing the preferences; nothing asks.
 TEST_F(Shell, ctrlQFromTheAboutWindowClosesEveryWindowAndStoresThePreferences) {
-  listPorts("ttyA");
   openWindow();
   window->menuWidget()->findChild<QAction*>("AboutMenu")->trigger();
   QPointer<app::AboutWindow> about = app::AboutWindow::Instance();
@@ -225,12 +216,10 @@ TEST_F(Shell, ctrlQFromTheAboutWindowClosesEveryWindowAndStoresThePreferences) {
   EXPECT_FALSE(window->isVisible());
   EXPECT_TRUE(!about || !about->isVisible());
   EXPECT_EQ(Contents(prefsPath()), "Port\n-1\nPortName\n\nFileName\n\nCallsign\n\n");
-  EXPECT_TRUE(messages.isEmpty()) << messages.join('|').toStdString();
 }
 
-// Each run gets back the port (opened by name), the file name last chosen (a line break in it written
-// as a space) and the call sign, as typed and beyond ASCII too. The window's close runs the list's
-// close first, which keeps the selected row as the port index only.
+// The next runs get back the port (opened by name), the last file name chosen (a line break written as a
+// space) and the call sign as typed, beyond ASCII too. Closing keeps the selected row as the port index only.
 TEST_F(Shell, portFileNameAndCallSignComeBackInTheNextRuns) {
   listPorts("ttyA ttyB");
   openWindow();
@@ -262,16 +251,14 @@ TEST_F(Shell, aCloseWhileStartingUpStoresNothing) {
 // The preferences folder, parents and all, deleted while the program runs is made again at close.
 TEST_F(Shell, aPreferencesFolderDeletedWhileRunningIsMadeAgainAtClose) {
   qputenv("XDG_CONFIG_HOME", QFile::encodeName(configDir() + "/a/b"));
-  listPorts("ttyA");
   openWindow();
   ASSERT_TRUE(QDir(configDir() + "/a").removeRecursively());
   closeWindow();
   EXPECT_EQ(Contents(configDir() + "/a/b/ZVKUtilPrefs"), "Port\n-1\nPortName\n\nFileName\n\nCallsign\n\n");
-  EXPECT_TRUE(messages.isEmpty()) << messages.join('|').toStdString();
 }
 
-// Each run has a preferences folder of its own; a run that spoils it opens and closes the window as
-// "nobody", the folder made read-only. Given: ports, window, messages at close, file, file written.
+// Each run has a preferences folder of its own; an unreadable file is opened and closed as "nobody", in a
+// folder made read-only. Given: ports, window, messages at close, file, file written.
 TEST_F(Shell, startUpReadsThreeKeysAndReopensThePortAndClosingWritesFour) {
   const QString cannot = "Cannot %1 the preferences file \"$XDG/ZVKUtilPrefs\": %2";
   const QByteArray odd = QByteArray("Nul\0key\n\xff\xfe\nHuge\n", 16) + QByteArray(10 << 20, 'x') + "\n";
@@ -279,12 +266,11 @@ TEST_F(Shell, startUpReadsThreeKeysAndReopensThePortAndClosingWritesFour) {
     const char* what;
     QString ports, look, closing;
     QByteArray prefs, written;
-    bool (*spoil)(const QString& folder) = nullptr;
+    bool unreadable = false;
   } cases[] = {
       {"an unreadable file", "ttyA",
        "ttyA | open -1 |  | kept -1  | " + cannot.arg("read", "Permission denied"),
-       cannot.arg("write", "Permission denied"), "Callsign\nOLD1\n", "Callsign\nOLD1\n",
-       [](auto& f) { return QFile::setPermissions(f + "/ZVKUtilPrefs", QFile::WriteOwner); }},
+       cannot.arg("write", "Permission denied"), "Callsign\nOLD1\n", "Callsign\nOLD1\n", true},
       {"of the ports bearing the name, ignoring case, the last opens", "ttyA ttyDUP ttyDUP",
        "ttyA ttyDUP ttyDUP* | open 2 | W | kept 2 TTYdup", "", "PortName\nTTYdup\n",
        "PortName\nTTYdup\nPort\n2\nFileName\n\nCallsign\n\n"},
@@ -306,14 +292,17 @@ TEST_F(Shell, startUpReadsThreeKeysAndReopensThePortAndClosingWritesFour) {
     const auto& c = cases[i];
     SCOPED_TRACE(c.what);
     const QString folder = configDir() + "/" + QString::number(i);
-    ASSERT_TRUE(QDir().mkdir(folder) && writeFile(folder + "/ZVKUtilPrefs", c.prefs));
-    ASSERT_TRUE(!c.spoil || (c.spoil(folder) && QFile::setPermissions(folder, QFile::Permissions(0x5555))));
+    QFile file(folder + "/ZVKUtilPrefs");
+    ASSERT_TRUE(QDir().mkdir(folder) && file.open(QIODevice::WriteOnly) && file.write(c.prefs) == c.prefs.size());
+    file.close();  // an unreadable file in a folder made read-only
+    ASSERT_TRUE(!c.unreadable ||
+                (file.setPermissions(QFile::WriteOwner) && QFile::setPermissions(folder, QFile::Permissions(0x5555))));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(folder));
     QELTEasyPrefs::ResetForTesting();
     listPorts(c.ports);
     {
       std::optional<testsupport::AsOrdinaryUser> user;
-      ASSERT_TRUE(!c.spoil || user.emplace().ok());
+      ASSERT_TRUE(!c.unreadable || user.emplace().ok());
       openWindow();
       EXPECT_EQ(look().replace(folder, "$XDG"), c.look);
       EXPECT_EQ(window->CallsignText()->text(), window->m_CallText);
@@ -351,24 +340,23 @@ TEST_F(Shell, exceptionLeavingAHandlerIsShownAndTheProgramGoesOn) {
   EXPECT_EQ(messages, QStringList(2, "An unexpected error occurred: disk on fire"));  // the second still ran
 }
 
-// The bar's middle row from left to right, as runs of the Part's colours: "border 1, fill 3, track 295, border 1".
+// The bar's middle row from left to right, as runs of its named colours: "border 1, fill 3, track 295, border 1".
 QString middleRow(QWidget* bar) {
   const QImage image = bar->grab(QRect(0, 0, 300, 17)).toImage();
-  const std::map<QRgb, QString> names{
+  const QMap<QRgb, QString> names{
       {qRgb(153, 153, 153), "border"}, {qRgb(230, 230, 230), "track"}, {qRgb(135, 206, 250), "fill"}};
   QStringList runs;
   for (int x = 0, from = 0; x < image.width(); ++x) {
     const QRgb colour = image.pixel(x, 8) | 0xFF000000;
     if (x + 1 < image.width() && (image.pixel(x + 1, 8) | 0xFF000000) == colour) continue;
-    runs << (names.count(colour) ? names.at(colour) : QString::number(colour, 16)) + " " + QString::number(x + 1 - from);
+    runs << names.value(colour, QString::number(colour, 16)) + " " + QString::number(x - from + 1);
     from = x + 1;
   }
   return runs.join(", ");
 }
 
-// Value / (Maximum / 298) rounded, halves away from zero, not clamped (none for a zero Value or Maximum):
-// that many light-blue columns from the left of the light-grey track, as far as the canvas goes, inside a
-// one-pixel mid-grey border. One bar, each paint from the fields then.
+// Value / (Maximum / 298) rounded (none for a zero Value or Maximum): that many light-blue columns from the
+// left of the light-grey track, as far as the canvas goes, inside a mid-grey border. Each paint from the fields.
 TEST(ProgressBar, fillsValueOverMaximumOfItsCanvasRoundedOverTheTrack) {
   app::MyProgressBar bar;
   constexpr qint64 kMax = std::numeric_limits<qint64>::max(), kMin = std::numeric_limits<qint64>::min();
@@ -378,7 +366,7 @@ TEST(ProgressBar, fillsValueOverMaximumOfItsCanvasRoundedOverTheTrack) {
   } cases[] = {
       {0, 100, 0}, {50, 100, 149}, {1, 100, 3}, {1, 1000, 0}, {76, 76, 298}, {0, 0, 0}, {1234, 0, 0}, {0, -5, 0},
       {150, 100, 298}, {5, -100, 0}, {-5, 100, 0}, {kMax, 1, 298}, {kMin, 1, 0}, {kMax, kMax, 298},
-      {57, 76, 223},  // Maximum / 298 first, then Value over that, as specified: just under 223.5
+      {57, 76, 223},  // Maximum / 298 first, then Value over that quotient: just under 223.5
       {1, 596, 1},    // exactly 0.5: Round takes halves away from zero
   };
   for (const auto& c : cases) {

@@ -18,7 +18,7 @@ QByteArray Plan(const char* text) {
   QByteArray bytes;
   for (const QByteArray& step : QByteArray(text).split(' '))
     if (!step.isEmpty())
-      bytes += char((step[0] == '+' ? 0x80 : 0) | (step.endsWith('!') ? 0x40 : 0) | atoi(step.data() + (step[0] == '+')));
+      bytes += char((step[0] == '+' ? 0x80 : 0) | (step.endsWith('!') ? 0x40 : 0) | atoi(&step[step[0] == '+']));
   return bytes;
 }
 

@@ -13,8 +13,7 @@ namespace {
 
 using platform::SerialControl;
 
-// A missing port fails with the system's reason. A pseudo-terminal has no modem
-// lines: asking for one never stops it opening.
+// A missing port fails with the system's reason; a pty has no modem lines, and asking for one never stops it opening.
 TEST(SerialControl, opensAt9600EightNoneOneOrSaysWhyNotAndLeavesEveryByteForReadAll) {
   SerialControl serial;
   serial.setPort("/dev/kestrune-no-such-port");
@@ -44,8 +43,7 @@ TEST(SerialControl, opensAt9600EightNoneOneOrSaysWhyNotAndLeavesEveryByteForRead
   EXPECT_TRUE(serial.Open()) << "again, while open: " << serial.errorString().toStdString();
 }
 
-// The device hangs up with bytes still unread, or with none: the port is closed
-// and reported once, and only bytes that came before are told of and kept.
+// The device hangs up with bytes unread, or none: the port is closed and reported once; the bytes before are kept.
 TEST(SerialControl, aHungUpLineIsClosedAndReportedOnceKeepingTheBytesBefore) {
   for (const QByteArray& before : {QByteArray(), QByteArray("<EOR>]")}) {
     SCOPED_TRACE(before.toStdString());

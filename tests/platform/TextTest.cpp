@@ -35,7 +35,6 @@ TEST(TextTest, searchesIgnoreAsciiLetterCaseOnly) {
   }
   EXPECT_EQ(Split("a<EOR>b<eor>", "<EOR>"), (QList<QByteArrayView>{"a", "b", ""}));
   EXPECT_EQ(Split("<EOR><EOR>", "<EOR>"), (QList<QByteArrayView>{"", "", ""}));
-  EXPECT_EQ(Split("", "<EOR>"), QList<QByteArrayView>{""});
 }
 
 TEST(TextTest, textFunctionsKeepToTheirBounds) {
