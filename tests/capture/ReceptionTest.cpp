@@ -16,9 +16,8 @@ const QByteArray kDone = kBegun + "Export Complete!";
 // yield that follows, "!" with a data event of their own there; whatever the plan leaves comes in one read.
 QByteArray Plan(const char* text) {
   QByteArray bytes;
-  for (const QByteArray& step : QByteArray(text).split(' '))
-    if (!step.isEmpty())
-      bytes += char((step[0] == '+' ? 0x80 : 0) | (step.endsWith('!') ? 0x40 : 0) | atoi(&step[step[0] == '+']));
+  for (const QByteArray& s : QByteArray(text).split(' '))
+    if (!s.isEmpty()) bytes += char((s[0] == '+' ? 0x80 : 0) | (s.endsWith('!') ? 0x40 : 0) | atoi(s.constData() + (s[0] == '+')));
   return bytes;
 }
 
