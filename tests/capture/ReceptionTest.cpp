@@ -17,7 +17,8 @@ const QByteArray kDone = kBegun + "Export Complete!";
 QByteArray Plan(const char* text) {
   QByteArray bytes;
   for (const QByteArray& s : QByteArray(text).split(' '))
-    if (!s.isEmpty()) bytes += char((s[0] == '+' ? 0x80 : 0) | (s.endsWith('!') ? 0x40 : 0) | atoi(s.constData() + (s[0] == '+')));
+    if (!s.isEmpty())
+      bytes += char((s[0] == '+' ? 0x80 : 0) | (s.endsWith('!') ? 0x40 : 0) | atoi(s.constData() + (s[0] == '+')));
   return bytes;
 }
 
