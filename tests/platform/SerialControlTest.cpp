@@ -73,8 +73,7 @@ TEST(SerialControl, aHungUpLineIsClosedAndReportedOnceKeepingTheBytesBefore) {
 TEST(SerialControl, readAndResourceErrorsLoseThePortAndOtherErrorsDoNot) {
   const std::pair<QSerialPort::SerialPortError, bool> kinds[] = {
       {QSerialPort::ReadError, true}, {QSerialPort::ResourceError, true}, {QSerialPort::WriteError, false},
-      {QSerialPort::UnsupportedOperationError, false}, {QSerialPort::TimeoutError, false},
-      {QSerialPort::UnknownError, false}};
+      {QSerialPort::UnsupportedOperationError, false}, {QSerialPort::TimeoutError, false}};
   testsupport::PtyPair pty;
   for (const auto& [kind, lost] : kinds) {
     SCOPED_TRACE(QMetaEnum::fromType<QSerialPort::SerialPortError>().valueToKey(kind));

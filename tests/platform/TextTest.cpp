@@ -33,8 +33,6 @@ TEST(TextTest, searchesIgnoreAsciiLetterCaseOnly) {
     EXPECT_EQ(InStr(text, find), at) << text.toPercentEncoding().constData();
     EXPECT_EQ(Equals(text, find), text.size() == find.size() && (at == 1 || text.isEmpty())) << text.constData();
   }
-  EXPECT_EQ(Split("a<EOR>b<eor>", "<EOR>"), (QList<QByteArrayView>{"a", "b", ""}));
-  EXPECT_EQ(Split("<EOR><EOR>", "<EOR>"), (QList<QByteArrayView>{"", "", ""}));
 }
 
 TEST(TextTest, textFunctionsKeepToTheirBounds) {

@@ -9,7 +9,6 @@
 #include <QtWidgets>
 #include <csignal>
 #include <list>
-#include <memory>
 #include <optional>
 #include <random>
 
@@ -54,12 +53,11 @@ class AppFixture : public ::testing::Test {
 
   void setPorts(QList<platform::SerialPortEntry> ports) { ports_ = std::move(ports); }
   // Builds, opens and shows a main window, as start-up does.
-  app::Window1& openWindow() {
+  void openWindow() {
     window = std::make_unique<app::Window1>();
     window->Event_Open();
     window->show();
     QCoreApplication::processEvents();
-    return *window;
   }
   // Closes it as the user does (runs the close handlers) and destroys it.
   void closeWindow() {

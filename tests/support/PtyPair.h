@@ -26,7 +26,6 @@ class PtyPair {
   PtyPair& operator=(const PtyPair&) = delete;
 
   bool ok() const { return master_ >= 0 && slaveHold_ >= 0; }
-  int masterFd() const { return master_; }  // -1 once closed
   // The slave end, as a serial port location ("/dev/pts/7").
   QString portPath() const { return path_; }
   // Writes every byte to the master end; while the line is full, the event loop runs so that the program can read.

@@ -1,6 +1,8 @@
 #pragma once
 // Readable Qt values in GoogleTest failure messages. Every test file that compares Qt values includes
 // this, so that each program prints them alike whatever the link order.
+#include <gtest/gtest.h>
+
 #include <QByteArrayView>
 #include <QFlags>
 #include <QSize>
@@ -20,3 +22,13 @@ inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdS
 inline void PrintTo(const QSize& s, std::ostream* os) { *os << s.width() << 'x' << s.height(); }
 template <typename Enum>
 void PrintTo(QFlags<Enum> f, std::ostream* os) { *os << "flags 0x" << std::hex << f.toInt() << std::dec; }
+// A literal compared with Qt text shows as text, where GoogleTest would show its address.
+namespace testing::internal {
+template <>
+class FormatForComparison<const char*, QByteArray> {
+ public:
+  static std::string Format(const char* s) { return PrintToString(s); }
+};
+template <>
+class FormatForComparison<const char*, QString> : public FormatForComparison<const char*, QByteArray> {};
+}  // namespace testing::internal
