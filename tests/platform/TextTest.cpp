@@ -13,10 +13,10 @@ using namespace platform;
 
 namespace {
 
-constexpr qint64 kMax = std::numeric_limits<qint64>::max();
-constexpr qint64 kMin = std::numeric_limits<qint64>::min();
+constexpr qint64 kMax = std::numeric_limits<qint64>::max(), kMin = std::numeric_limits<qint64>::min();
 
-QByteArray B(QByteArrayView v) { return v.toByteArray(); }
+// A call with its own text, so that a failure names it.
+#define CALL(call, expected) {#call, QByteArrayView(call).toByteArray(), expected}
 
 }  // namespace
 
@@ -36,21 +36,20 @@ TEST(TextTest, searchesIgnoreAsciiLetterCaseOnly) {
 }
 
 TEST(TextTest, textFunctionsKeepToTheirBounds) {
-  const std::pair<QByteArray, QByteArray> cases[] = {
-      {B(Mid("abcdef", 3)), "cdef"}, {B(Mid("abcdef", 7)), ""}, {B(Mid("abcdef", 0)), "abcdef"},
-      {B(Mid("abcdef", kMax)), ""}, {B(Mid("abcdef", 2, 3)), "bcd"}, {B(Mid("abcdef", 5, kMax)), "ef"},
-      {B(Mid("abc", 1, 0)), ""}, {B(Mid("abc", 1, kMin)), ""}, {B(Left("abc", 2)), "ab"},
-      {B(Left("abc", 9)), "abc"}, {B(Left("abc", 0)), ""}, {B(Right("abc", 1)), "c"}, {B(Right("abc", 9)), "abc"},
-      {B(Right("abc", -1)), ""},
-      {B(Trim(" \t N0CALL \r\n\v\f")), "N0CALL"}, {B(Trim("   ")), ""}, {ReplaceAll("a[b[[c", "[", ""), "abc"},
-      {ReplaceAll("x<eor>y<EOR>", "<EOR>", "|"), "x|y|"}, {ReplaceAll("aaa", "aa", "b"), "ba"},
-      {ReplaceAll("abc", "", "x"), "abc"}, {Str(qint64{-1}), "-1"}, {Format(7, "00"), "07"},
-      {Format(123, "00"), "123"}, {Format(5, "0000"), "0005"}, {Format(-5, "00"), "-05"},
-      {Format(kMin, "00"), "-9223372036854775808"}, {Str(Round(2.5)), "3"}, {Str(Round(-2.5)), "-3"},
-      {Str(Round(2.4)), "2"}, {Str(Floor(-0.5)), "-1"}, {Str(ToInteger(-12.7)), "-12"}, {Str(ToInteger(NAN)), "0"},
-      {Chr(255), "\xFF"}, {Chr(256), ""},
+  const struct { const char* call; QByteArray got, expected; } cases[] = {
+      CALL(Mid("abcdef", 3), "cdef"), CALL(Mid("abcdef", 7), ""), CALL(Mid("abcdef", 0), "abcdef"),
+      CALL(Mid("abcdef", kMax), ""), CALL(Mid("abcdef", 2, 3), "bcd"), CALL(Mid("abcdef", 5, kMax), "ef"),
+      CALL(Mid("abc", 1, 0), ""), CALL(Mid("abc", 1, kMin), ""), CALL(Left("abc", 2), "ab"),
+      CALL(Left("abc", 9), "abc"), CALL(Left("abc", 0), ""), CALL(Right("abc", 1), "c"), CALL(Right("abc", 9), "abc"),
+      CALL(Right("abc", -1), ""), CALL(Trim(" \t N0CALL \r\n\v\f"), "N0CALL"), CALL(Trim("   "), ""),
+      CALL(ReplaceAll("a[b[[c", "[", ""), "abc"), CALL(ReplaceAll("x<eor>y<EOR>", "<EOR>", "|"), "x|y|"),
+      CALL(ReplaceAll("aaa", "aa", "b"), "ba"), CALL(ReplaceAll("abc", "", "x"), "abc"), CALL(Str(qint64{-1}), "-1"),
+      CALL(Format(7, "00"), "07"), CALL(Format(123, "00"), "123"), CALL(Format(5, "0000"), "0005"),
+      CALL(Format(-5, "00"), "-05"), CALL(Format(kMin, "00"), "-9223372036854775808"), CALL(Str(Round(2.5)), "3"),
+      CALL(Str(Round(-2.5)), "-3"), CALL(Str(Round(2.4)), "2"), CALL(Str(Floor(-0.5)), "-1"),
+      CALL(Str(ToInteger(-12.7)), "-12"), CALL(Str(ToInteger(NAN)), "0"), CALL(Chr(255), "\xFF"), CALL(Chr(256), ""),
   };
-  for (const auto& [got, expected] : cases) EXPECT_EQ(got, expected);
+  for (const auto& c : cases) EXPECT_EQ(c.got, c.expected) << c.call;
 }
 
 // Lengths and frequencies are read the same whatever the user's locale.
