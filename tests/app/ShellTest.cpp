@@ -293,8 +293,8 @@ TEST_F(Shell, startUpReadsThreeKeysAndReopensThePortAndClosingWritesFour) {
     const QString folder = configDir() + "/" + QString::number(i);
     QFile file(folder + "/ZVKUtilPrefs");
     ASSERT_TRUE(QDir().mkdir(folder) && file.open(QIODevice::WriteOnly) && file.write(c.prefs) == c.prefs.size());
-    file.close();  // an unreadable file in a folder made read-only
-    ASSERT_TRUE(!c.unreadable ||
+    file.close();
+    ASSERT_TRUE(!c.unreadable ||  // an unreadable file in a folder made read-only
                 (file.setPermissions(QFile::WriteOwner) && QFile::setPermissions(folder, QFile::Permissions(0x5555))));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(folder));
     QELTEasyPrefs::ResetForTesting();

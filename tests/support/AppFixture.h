@@ -97,13 +97,14 @@ class AppFixture : public ::testing::Test {
   // The device sends the framed `text` in `reads` writes, each taken by the window before the next is written;
   // `taken` runs after each, given its number from 0.
   void sendInReads(const QByteArray& text, int reads, const std::function<void(int)>& taken) {
-    for (int i = 0; i < reads; ++i) {
+    const QByteArray framed = Framed(text);
+    const qsizetype head = framed.indexOf('}') + 1;
+    for (int i = 0, last = reads - 1; i < reads; ++i) {
       SCOPED_TRACE("read " + std::to_string(i));
-      const qsizetype from = text.size() * i / reads, to = text.size() * (i + 1) / reads;
-      const bool last = i == reads - 1;
-      ASSERT_TRUE(pty().write((i ? "" : "{" + QByteArray::number(text.size()) + "}") + text.sliced(from, to - from) +
-                              (last ? "]" : "")));
-      ASSERT_TRUE(QTest::qWaitFor([&] { return last ? !window->DownloadStart() : window->ADIFData().size() == to; }));
+      const qsizetype from = i ? head + text.size() * i / reads : 0, to = head + text.size() * (i + 1) / reads;
+      ASSERT_TRUE(pty().write(framed.sliced(from, to - from + (i == last))));  // the last with the end marker
+      const auto arrived = [&] { return i == last ? !window->DownloadStart() : window->ADIFData().size() == to - head; };
+      ASSERT_TRUE(QTest::qWaitFor(arrived));
       taken(i);
     }
   }
