@@ -111,9 +111,13 @@ qsizetype DecimalDigits(qsizetype number) {
   return digits;
 }
 
+// Sizes are signed. Testing "> 0" rather than "!= 0" before a size becomes
+// memcpy's unsigned count lets the optimiser see that the count can never be a
+// negative size turned huge, even on paths it cannot prove never run.
 char* Put(char* to, QByteArrayView bytes) {
-  if (!bytes.isEmpty()) std::memcpy(to, bytes.data(), static_cast<size_t>(bytes.size()));
-  return to + bytes.size();
+  const qsizetype size = bytes.size();
+  if (size > 0) std::memcpy(to, bytes.data(), static_cast<size_t>(size));
+  return to + size;
 }
 
 char* PutDecimal(char* to, qsizetype number) {
