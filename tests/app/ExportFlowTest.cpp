@@ -56,7 +56,9 @@ class ExportFlow : public testsupport::AppFixture {
     QFile old(saved("mylog"));
     ASSERT_TRUE(old.open(QIODevice::WriteOnly) && old.write("an older log\n") == 13 && old.flush());
   }
-  QStringList savedFiles() const { return QDir(out.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot); }
+  QStringList savedFiles() const {
+    return QDir(out.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+  }
 
   QTemporaryDir out;
 };
@@ -98,7 +100,8 @@ TEST_F(ExportFlow, aSaveIntoAMissingFolderSaysWhichFileAndWhyAndChangesNothing) 
   const QString shown = status();
   messageBoxesExpected = true;
   save(saved("gone/mylog"));
-  EXPECT_EQ(messages, QStringList{"The file \"" + saved("gone/mylog") + "\" could not be saved: No such file or directory"});
+  const QString why = "\" could not be saved: No such file or directory";
+  EXPECT_EQ(messages, QStringList{"The file \"" + saved("gone/mylog") + why});
   EXPECT_EQ(savedFiles(), QStringList{});
   EXPECT_TRUE(BytesEq(window->ADIFData(), held));
   EXPECT_EQ(status(), shown);
@@ -119,9 +122,12 @@ TEST_F(ExportFlow, aSaveOntoAFullDiskSaysSoAndKeepsTheOldFileWholeWithNoLeftover
   EXPECT_EQ(savedFiles(), QStringList{"mylog"});
 }
 
+// Run from the save folder, so that a file written under the bare name offered would show.
 TEST_F(ExportFlow, cancelWritesNothing) {
   ASSERT_NO_FATAL_FAILURE(receive());
   ASSERT_NO_FATAL_FAILURE(writeOlderLog());
+  const auto back = qScopeGuard([was = QDir::currentPath()] { QDir::setCurrent(was); });
+  ASSERT_TRUE(QDir::setCurrent(out.path()));
   save(std::nullopt);
   EXPECT_EQ(Contents(saved("mylog")), "an older log\n");
   EXPECT_EQ(savedFiles(), QStringList{"mylog"});
@@ -193,8 +199,8 @@ TEST_F(ExportFlow, aCablePulledLosesNoByteReceivedAndThePortPickedAgainHearsTheN
     ASSERT_TRUE(awaitReceiving(held));
     const QString lostPath = pty().portPath();
     pty().closeMaster();
-    ASSERT_TRUE(waitFor([&] { return !window->Serial1()->isOpen(); }, "the lost port to close", [] { return "it open"; }));
-    EXPECT_TRUE(status().endsWith("Lost serial port ttyKQ0\n")) << status().toStdString();
+    ASSERT_TRUE(waitFor([&] { return !window->Serial1()->isOpen(); }, "the lost port to close", [] { return "open"; }));
+    EXPECT_TRUE(status().endsWith("Lost serial port ttyKQ0\n")) << testing::PrintToString(status());
     EXPECT_TRUE(BytesEq(window->ADIFData(), held));
     int handles = 0;  // on the lost port: only the pair's own hold is left
     for (const QFileInfo& fd : QDir("/proc/self/fd").entryInfoList(QDir::System))
