@@ -1,9 +1,27 @@
-// Exports from a device on a pseudo-terminal through the real window. The line is
-// transparent: the window must hold what completing the text sent directly gives.
+// Exports from a device on a pseudo-terminal through the real window: received, completed, shown, saved
+// and cleared. Expected exports are written out by hand from the completion rules.
 #include "app/MyProgressBar.h"
 #include "support/AppFixture.h"
 
 namespace {
+
+using testsupport::BytesEq;
+
+// A header and three records: a FREQ in MHz and one in kHz, a report with a slash and one without, lower-case
+// tags and no RST_RCVD; the line break after the last record is the tail.
+const QByteArray kExport =
+    "Kestrune QZT605 log export\r\n<ADIF_VER:5>3.1.0<EOH>"
+    "\r\n<CALL:4>W1AW<FREQ:6>14.074<MODE:3>FT8<RST_RCVD:7>599/579<EOR>"
+    "\r\n<CALL:5>DL1AB<FREQ:4>7030<MODE:2>CW<RST_RCVD:3>579<EOR>"
+    "\r\n<call:6>JA1XYZ<freq:7>144.300<mode:3>SSB<EOR>\r\n";
+// Completed for the call sign typed as " n0call ".
+const QByteArray kCompleted =
+    "Kestrune QZT605 log export\r\n<ADIF_VER:5>3.1.0<EOH>"
+    "\r\n<CALL:4>W1AW<FREQ:6>14.074<BAND:3>20M<MODE:3>FT8<RST_RCVD:3>599<RST_SENT:3>579"
+    "<STATION_CALLSIGN:6>N0CALL<EOR>"
+    "\r\n<CALL:5>DL1AB<FREQ:4>7030<BAND:3>40M<MODE:2>CW<RST_RCVD:3>579<RST_SENT:0><STATION_CALLSIGN:6>N0CALL<EOR>"
+    "<RST_RCVD:0><RST_SENT:0>\r\n<call:6>JA1XYZ<freq:7>144.300<BAND:2>2M<mode:3>SSB<STATION_CALLSIGN:6>N0CALL<EOR>";
+const QString kWaiting = "Waiting for ADIF data...\n";
 
 // Calls `painted` at each paint of the widget it filters.
 struct PaintSpy : QObject {
@@ -11,65 +29,162 @@ struct PaintSpy : QObject {
   bool eventFilter(QObject*, QEvent* e) override { return e->type() == QEvent::Paint && (painted(), false); }
 };
 
-using ExportFlow = testsupport::AppFixture;
+class ExportFlow : public testsupport::AppFixture {
+ protected:
+  void SetUp() override {
+    AppFixture::SetUp();
+    // The clock moves on at each reading: what must come from one reading shows it.
+    platform::SetClockForTesting(
+        [s = 0]() mutable { return QDateTime(QDate(2017, 2, 1), QTime(8, 5, 9)).addSecs(s++); });
+    ASSERT_TRUE(out.isValid());
+  }
+  // The window has received `text`, announced as 777 bytes, after noise and with a "[" in front, and finished it.
+  void receive(const QByteArray& text = kExport) {
+    ASSERT_NO_FATAL_FAILURE(openOnDevice(" n0call "));
+    send("noise]\r\n{777}[" + text + "]");
+    ASSERT_TRUE(awaitFinished());
+  }
+  // After an export, the next one has arrived up to its header's end when the user clicks Clear.
+  void clearWhileTheNextArrives() {
+    ASSERT_NO_FATAL_FAILURE(receive());
+    send("{50}Next log<EOH>");
+    ASSERT_TRUE(awaitReceiving("Next log<EOH>"));
+    QTest::mouseClick(window->PushButton2(), Qt::LeftButton);
+  }
+  QString saved(const char* name) const { return QDir(out.path()).filePath(name); }
+  void writeOlderLog() {
+    QFile old(saved("mylog"));
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly) && old.write("an older log\n") == 13 && old.flush());
+  }
+  QStringList savedFiles() const {
+    return QDir(out.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+  }
 
-// The clock moves on at each reading: the offered name and the header line must come from one. A save into a
-// missing folder or onto a full disk says which file and why, keeps the name chosen and changes nothing else. An
-// export still arriving at Clear goes on into the emptied buffer and gets the call sign in force at its end.
-TEST_F(ExportFlow, anExportIsReceivedCompletedSavedByteForByteAndClearedWhileTheNextArrives) {
-  ASSERT_NO_FATAL_FAILURE(openOnDevice("old"));
-  const QByteArray text = makeExport(100);  // within a file's 16 KiB write buffer
-  send("noise]\r\n" + Framed("[" + text));  // every "[" is dropped
-  const QByteArray completed = Completed(text, "OLD");
-  ASSERT_TRUE(awaitHeld(completed));
-  const QString shown = "Waiting for ADIF data...\nBeginning Export...\nExport Complete!";
-  EXPECT_EQ(status(), shown);
-  EXPECT_EQ(window->MyProgressBar1()->Maximum, text.size() + 1);
-  EXPECT_EQ(window->MyProgressBar1()->Value, 0);
-
-  platform::SetClockForTesting(
-      [s = 0]() mutable { return QDateTime(QDate(2017, 2, 1), QTime(8, 5, 9)).addSecs(s++); });
   QTemporaryDir out;
-  const QString path = QDir(out.path()).filePath("mylog");
-  QFile old(path);
-  ASSERT_TRUE(old.open(QIODevice::WriteOnly) && old.write("an older log\n") == 13 && old.flush());
-  const QString gone = QDir(out.path()).filePath("gone/mylog");
-  save(gone);
+};
+
+TEST_F(ExportFlow, anExportIsReceivedAndCompletedAsTheRulesSay) {
+  ASSERT_NO_FATAL_FAILURE(receive());
+  EXPECT_TRUE(BytesEq(window->ADIFData(), kCompleted));
+}
+
+// No line break after the last line: the next status line continues it.
+TEST_F(ExportFlow, withTraceOffTheStatusShowsTheBeginningAndTheCompletion) {
+  ASSERT_NO_FATAL_FAILURE(receive());
+  EXPECT_EQ(status(), kWaiting + "Beginning Export...\nExport Complete!");
+}
+
+TEST_F(ExportFlow, afterTheFinishTheBarIsEmptyOutOfTheAnnouncedLength) {
+  ASSERT_NO_FATAL_FAILURE(receive());
+  EXPECT_EQ(window->MyProgressBar1()->Maximum, 777);
+  EXPECT_EQ(window->MyProgressBar1()->Value, 0);
+}
+
+TEST_F(ExportFlow, theFirstSaveOffersTheDateAndTimeAndItsHeaderLineShowsTheSameSecond) {
+  ASSERT_NO_FATAL_FAILURE(receive());
+  save(saved("mylog"));
+  EXPECT_EQ(offeredNames, QStringList{"ZVK20170201T080509.ADI"});
+  EXPECT_TRUE(Contents(saved("mylog")).startsWith("Generated on 2017-02-01 at 08:05:09\n"));
+}
+
+TEST_F(ExportFlow, theSavedFileIsTheHeaderLineThenTheBufferByteForByte) {
+  ASSERT_NO_FATAL_FAILURE(receive());
+  ASSERT_NO_FATAL_FAILURE(writeOlderLog());
+  save(saved("mylog"));
+  EXPECT_TRUE(BytesEq(Contents(saved("mylog")), "Generated on 2017-02-01 at 08:05:09\n" + window->ADIFData()));
+}
+
+TEST_F(ExportFlow, aSaveIntoAMissingFolderSaysWhichFileAndWhyAndChangesNothing) {
+  ASSERT_NO_FATAL_FAILURE(receive());
+  const QByteArray held = window->ADIFData();
+  const QString shown = status();
+  messageBoxesExpected = true;
+  save(saved("gone/mylog"));
+  const QString why = "\" could not be saved: No such file or directory";
+  EXPECT_EQ(messages, QStringList{"The file \"" + saved("gone/mylog") + why});
+  EXPECT_EQ(savedFiles(), QStringList{});
+  EXPECT_TRUE(BytesEq(window->ADIFData(), held));
+  EXPECT_EQ(status(), shown);
+  EXPECT_TRUE(window->PushButton1()->isEnabled() && window->PushButton2()->isEnabled());
+}
+
+// The export is larger than the disk allows and smaller than a file's 16 KiB write buffer.
+TEST_F(ExportFlow, aSaveOntoAFullDiskSaysSoAndKeepsTheOldFileWholeWithNoLeftovers) {
+  ASSERT_NO_FATAL_FAILURE(receive(makeExport(100)));
+  ASSERT_NO_FATAL_FAILURE(writeOlderLog());
+  messageBoxesExpected = true;
   WithFilesUpTo(4096, [&] {
-    save(path);
+    save(saved("mylog"));
     return true;
   });
-  EXPECT_EQ(messages, QStringList({"The file \"" + gone + "\" could not be saved: No such file or directory",
-                                   "The file \"" + path + "\" could not be saved: File too large"}));
-  EXPECT_EQ(window->ADIFData(), completed);
-  EXPECT_TRUE(window->PushButton1()->isEnabled() && window->PushButton2()->isEnabled());
-  EXPECT_EQ(status(), shown);
-  EXPECT_EQ(Contents(path), "an older log\n");
-  EXPECT_EQ(QDir(out.path()).entryList(QDir::AllEntries | QDir::Hidden), QStringList({".", "..", "mylog"}));
-  save(std::nullopt);
-  save(path);
-  EXPECT_EQ(offeredNames, QStringList({"ZVK20170201T080509.ADI", "mylog", "mylog", "mylog"}));
-  EXPECT_EQ(Contents(path), "Generated on 2017-02-01 at 08:05:12\n" + completed);  // under the name chosen
+  EXPECT_EQ(messages, QStringList{"The file \"" + saved("mylog") + "\" could not be saved: File too large"});
+  EXPECT_EQ(Contents(saved("mylog")), "an older log\n");
+  EXPECT_EQ(savedFiles(), QStringList{"mylog"});
+}
 
-  const QByteArray next = makeExport(6);
-  const QByteArray head = next.first(next.indexOf("<EOH>") + 5);
-  const qsizetype split = Framed(next).indexOf(head) + head.size();
-  send(Framed(next).first(split));
-  ASSERT_TRUE(QTest::qWaitFor([&] { return window->DownloadStart() && window->ADIFData() == head; }));
-  QTest::mouseClick(window->PushButton2(), Qt::LeftButton);
-  EXPECT_EQ(status(), "Waiting for ADIF data...\n");
+// Run from the save folder, so that a file written under the bare name offered would show.
+TEST_F(ExportFlow, cancelWritesNothing) {
+  ASSERT_NO_FATAL_FAILURE(receive());
+  ASSERT_NO_FATAL_FAILURE(writeOlderLog());
+  const auto back = qScopeGuard([was = QDir::currentPath()] { QDir::setCurrent(was); });
+  ASSERT_TRUE(QDir::setCurrent(out.path()));
+  save(std::nullopt);
+  EXPECT_EQ(Contents(saved("mylog")), "an older log\n");
+  EXPECT_EQ(savedFiles(), QStringList{"mylog"});
+}
+
+// The file's name, not its path; also when the save failed, and still after Cancel.
+TEST_F(ExportFlow, theNameLastChosenIsOfferedAtTheNextSave) {
+  ASSERT_NO_FATAL_FAILURE(receive());
+  messageBoxesExpected = true;
+  save(saved("gone/first.adi"));
+  save(std::nullopt);
+  save(saved("mylog"));
+  save(std::nullopt);
+  EXPECT_EQ(offeredNames, QStringList({"ZVK20170201T080509.ADI", "first.adi", "first.adi", "mylog"}));
+}
+
+TEST_F(ExportFlow, clearShowsOnlyTheWaitingLineDisablesBothButtonsAndResetsTheBar) {
+  ASSERT_NO_FATAL_FAILURE(clearWhileTheNextArrives());
+  EXPECT_EQ(status(), kWaiting);
   EXPECT_FALSE(window->PushButton1()->isEnabled() || window->PushButton2()->isEnabled());
   EXPECT_EQ(window->MyProgressBar1()->Maximum, 100);
   EXPECT_EQ(window->MyProgressBar1()->Value, 0);
-  EXPECT_TRUE(window->ADIFData().isEmpty());
+  EXPECT_TRUE(BytesEq(window->ADIFData(), ""));
+}
+
+// The rest, without a header, is completed as records; the call sign typed afterwards changes nothing.
+TEST_F(ExportFlow, anExportArrivingAtClearGoesOnIntoTheEmptiedBufferWithTheCallSignInForceAtItsEnd) {
+  ASSERT_NO_FATAL_FAILURE(clearWhileTheNextArrives());
   window->CallsignText()->selectAll();
-  QTest::keyClicks(window->CallsignText(), "n0call");
-  send(Framed(next).sliced(split));
-  const QByteArray nextCompleted = Completed(next.sliced(head.size()), "N0CALL");
-  ASSERT_TRUE(awaitHeld(nextCompleted));
-  EXPECT_EQ(status(), "Waiting for ADIF data...\nExport Complete!");
-  QTest::keyClicks(window->CallsignText(), "x");  // a finished export keeps its call sign
-  EXPECT_EQ(window->ADIFData(), nextCompleted);
+  QTest::keyClicks(window->CallsignText(), "k1abc");
+  send("\r\n<CALL:4>G3XY<FREQ:5>3.573<RST_RCVD:7>579/559<EOR>\r\n]");
+  const QByteArray completed =
+      "\r\n<CALL:4>G3XY<FREQ:5>3.573<BAND:3>80M<RST_RCVD:3>579<RST_SENT:3>559<STATION_CALLSIGN:5>K1ABC<EOR>";
+  ASSERT_TRUE(awaitHeld(completed));
+  EXPECT_EQ(status(), kWaiting + "Export Complete!");
+  QTest::keyClicks(window->CallsignText(), "x");
+  EXPECT_TRUE(BytesEq(window->ADIFData(), completed));
+}
+
+// Each read is shown as it arrives, without CR LF and each "<" on a new line, also one cut inside a tag; the
+// finish shows the completed export alone.
+TEST_F(ExportFlow, withTraceOnEveryReadIsShownInDisplayForm) {
+  ASSERT_NO_FATAL_FAILURE(openOnDevice(" n0call "));
+  window->Trace()->setChecked(true);
+  const QString first = kWaiting + "Beginning Export...\nKestrune QZT605 log export\n<ADIF_VER:5>3.1.0\n<EOH>\n"
+                                   "<CALL:4>W1AW\n<FREQ:6>14.0";
+  const QString second = first + "74\n<MODE:3>FT8\n<RST_RCVD:7>599/579\n<EOR>\n<CALL:5>DL1AB\n<FR";
+  const QString shown[] = {
+      first, second, second + "EQ:4>7030\n<MODE:2>CW\n<RST_RCVD:3>579\n<EOR>",
+      "Kestrune QZT605 log export\n<ADIF_VER:5>3.1.0\n<EOH>\n<CALL:4>W1AW\n<FREQ:6>14.074\n<BAND:3>20M\n<MODE:3>FT8\n"
+      "<RST_RCVD:3>599\n<RST_SENT:3>579\n<STATION_CALLSIGN:6>N0CALL\n<EOR>\n<CALL:5>DL1AB\n<FREQ:4>7030\n<BAND:3>40M\n"
+      "<MODE:2>CW\n<RST_RCVD:3>579\n<RST_SENT:0>\n<STATION_CALLSIGN:6>N0CALL\n<EOR>\n<RST_RCVD:0>\n<RST_SENT:0>\n"
+      "<call:6>JA1XYZ\n<freq:7>144.300\n<BAND:2>2M\n<mode:3>SSB\n<STATION_CALLSIGN:6>N0CALL\n<EOR>\nExport Complete!"};
+  sendReads({"{391}Kestrune QZT605 log export\r\n<ADIF_VER:5>3.1.0<EOH>\r\n<CALL:4>W1AW<FREQ:6>14.0",
+             "74<MODE:3>FT8<RST_RCVD:7>599/579<EOR>\r\n<CALL:5>DL1AB<FR", "EQ:4>7030<MODE:2>CW<RST_RCVD:3>579<EOR>\r\n",
+             "<call:6>JA1XYZ<freq:7>144.300<mode:3>SSB<EOR>\r\n]"},
+            [&](int read) { EXPECT_TRUE(testsupport::TextEq(status(), shown[read])); });
 }
 
 // The cable pulled in the middle of an export, and the port picked again on a new cable: no byte received is lost,
@@ -81,12 +196,12 @@ TEST_F(ExportFlow, aCablePulledLosesNoByteReceivedAndThePortPickedAgainHearsTheN
     const QByteArray text = makeExport(draw(0, 12));
     const QByteArray held = text.first(draw(0, int(text.size()) - 1));
     send(Framed(text).first(Framed(text).indexOf('}') + 1 + held.size()));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window->DownloadStart() && window->ADIFData() == held; }));
+    ASSERT_TRUE(awaitReceiving(held));
     const QString lostPath = pty().portPath();
     pty().closeMaster();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->Serial1()->isOpen(); }));
-    EXPECT_TRUE(status().endsWith("Lost serial port ttyKQ0\n")) << status().toStdString();
-    EXPECT_EQ(window->ADIFData(), held);
+    ASSERT_TRUE(waitFor([&] { return !window->Serial1()->isOpen(); }, "the lost port to close", [] { return "open"; }));
+    EXPECT_TRUE(status().endsWith("Lost serial port ttyKQ0\n")) << testing::PrintToString(status());
+    EXPECT_TRUE(BytesEq(window->ADIFData(), held));
     int handles = 0;  // on the lost port: only the pair's own hold is left
     for (const QFileInfo& fd : QDir("/proc/self/fd").entryInfoList(QDir::System))
       handles += QStringList{lostPath, lostPath + " (deleted)"}.contains(fd.symLinkTarget());
@@ -95,9 +210,11 @@ TEST_F(ExportFlow, aCablePulledLosesNoByteReceivedAndThePortPickedAgainHearsTheN
     plugIn();
     pickPort();
     ASSERT_TRUE(window->Serial1()->isOpen()) << messages.join('|').toStdString();
-    const QByteArray next = makeExport(draw(1, 12));
-    send(Framed(next));
-    ASSERT_TRUE(awaitHeld(Completed(held + Framed(next).chopped(1), "N0CALL")));
+    const QByteArray next = Framed(makeExport(draw(1, 12))).chopped(1);
+    send(next);
+    ASSERT_TRUE(awaitReceiving(held + next));
+    send("]");
+    ASSERT_TRUE(awaitFinished());
   }
 }
 
@@ -125,7 +242,8 @@ TEST_F(ExportFlow, theProgressBarIsRepaintedAsDataArrives) {
   bar->PB()->installEventFilter(&spy);
   sendInReads(makeExport(30), 6, [&](int) {
     const qint64 shown = window->DownloadStart() ? window->ADIFData().size() : 0;
-    EXPECT_TRUE(QTest::qWaitFor([&] { return painted == shown; }, 2000)) << "last painted " << painted;
+    EXPECT_TRUE(waitFor([&] { return painted == shown; }, "a paint showing " + std::to_string(shown),
+                        [&] { return "the last paint showed " + std::to_string(painted); }, 2000));
   });
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // A fresh, isolated setting for a test of the real main window: its own XDG config folder,
-// serial ports and dialogs answered by the test; and a device on a pseudo-terminal.
+// serial ports and dialogs answered by the test; and a device on a pseudo-terminal. A message box
+// fails the test at once unless the test says it expects boxes; every wait says what it found.
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -13,7 +14,6 @@
 #include <random>
 
 #include "app/Window1.h"
-#include "capture/Completion.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/PortList.h"
@@ -21,6 +21,7 @@
 #include "prefs/QELTEasyPrefs.h"
 #include "support/PtyPair.h"
 #include "support/QtPrinters.h"
+#include "support/UnexpectedDialogs.h"
 
 namespace testsupport {
 
@@ -32,19 +33,21 @@ class AppFixture : public ::testing::Test {
     qputenv("XDG_CONFIG_HOME", config_.path().toUtf8());
     QELTEasyPrefs::ResetForTesting();
     platform::SetPortSourceForTesting([this] { return ports_; });
-    platform::DialogHandlers handlers;
-    handlers.msgBox = [this](const QString& text) { messages << text; };
+    platform::DialogHandlers handlers = UnexpectedDialogs();
+    handlers.msgBox = [this](const QString& text) {
+      messages << text;
+      if (!messageBoxesExpected) ADD_FAILURE() << "unexpected message box: " << text.toStdString();
+    };
     handlers.beep = [this] { ++beeps; };
     handlers.saveFile = [this](const QString& name) {
       offeredNames << name;
       return saveAnswer;
     };
-    handlers.popUp = [](QMenu&) { return nullptr; };
     platform::SetDialogHandlersForTesting(handlers);
   }
   void TearDown() override {
     if (window) closeWindow();
-    platform::SetDialogHandlersForTesting({});
+    platform::SetDialogHandlersForTesting(UnexpectedDialogs());
     platform::SetPortSourceForTesting({});
     platform::SetClockForTesting({});
     QELTEasyPrefs::ResetForTesting();
@@ -99,12 +102,26 @@ class AppFixture : public ::testing::Test {
   void sendInReads(const QByteArray& text, int reads, const std::function<void(int)>& taken) {
     const QByteArray framed = Framed(text);
     const qsizetype head = framed.indexOf('}') + 1;
-    for (int i = 0, last = reads - 1; i < reads; ++i) {
-      SCOPED_TRACE("read " + std::to_string(i));
+    QList<QByteArray> cut;
+    for (int i = 0; i < reads; ++i) {
       const qsizetype from = i ? head + text.size() * i / reads : 0, to = head + text.size() * (i + 1) / reads;
-      ASSERT_TRUE(pty().write(framed.sliced(from, to - from + (i == last))));  // the last with the end marker
-      const auto arrived = [&] { return i == last ? !window->DownloadStart() : window->ADIFData().size() == to - head; };
-      ASSERT_TRUE(QTest::qWaitFor(arrived));
+      cut << framed.sliced(from, to - from + (i == reads - 1));  // the last with the end marker
+    }
+    sendReads(cut, taken);
+  }
+  // The device sends `reads`, the first with the export's header and the last with its end marker, each taken
+  // by the window before the next is written; `taken` runs after each, given its number from 0.
+  void sendReads(const QList<QByteArray>& reads, const std::function<void(int)>& taken) {
+    qsizetype held = 0;  // what the buffer holds after each read: the text without the header and "["
+    for (int i = 0, last = int(reads.size()) - 1; i <= last; ++i) {
+      SCOPED_TRACE("read " + std::to_string(i));
+      const QByteArray text = i ? reads[i] : reads[i].sliced(reads[i].indexOf('}') + 1);
+      held += text.size() - text.count('[');
+      ASSERT_TRUE(pty().write(reads[i]));
+      const auto arrived = [&] { return i == last ? !window->DownloadStart() : window->ADIFData().size() == held; };
+      ASSERT_TRUE(waitFor(arrived, i == last ? "the end of the export" : "the read's bytes in the buffer", [&] {
+        return heldNow() + (i == last ? "" : ", expected " + std::to_string(held));
+      }));
       taken(i);
     }
   }
@@ -126,20 +143,30 @@ class AppFixture : public ::testing::Test {
   }
   // A number in [low, high], from the test's seeded sequence.
   int draw(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random_); }
+  // Waits for `done`; on time-out, fails with `what` was awaited and what `found` describes then.
+  ::testing::AssertionResult waitFor(const std::function<bool()>& done, const std::string& what,
+                                     const std::function<std::string()>& found, int ms = kWaitMs) {
+    if (QTest::qWaitFor(done, ms)) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "waited " << ms << " ms for " << what << "; found " << found();
+  }
   // Waits until reception is idle with the window holding `expected`.
-  bool awaitHeld(const QByteArray& expected) {
-    return QTest::qWaitFor([&] { return !window->DownloadStart() && window->ADIFData() == expected; }, 30000);
+  ::testing::AssertionResult awaitHeld(QByteArrayView expected) {
+    return awaitBuffer(false, expected);
+  }
+  // Waits until an export has finished since the buttons were last disabled.
+  ::testing::AssertionResult awaitFinished() {
+    return waitFor([&] { return !window->DownloadStart() && window->PushButton1()->isEnabled(); },
+                   "an export to finish", [&] { return heldNow(); });
+  }
+  // Waits until an export is still arriving with the window holding `expected` so far.
+  ::testing::AssertionResult awaitReceiving(QByteArrayView expected) {
+    return awaitBuffer(true, expected);
   }
   QString status() const { return window->StatusField()->toPlainText(); }
 
   // The export as the device frames it: "{" the text's length "}" the text "]".
   static QByteArray Framed(QByteArrayView text) {
     return "{" + QByteArray::number(text.size()) + "}" + text.toByteArray() + "]";
-  }
-  // What completion makes of `text` for the call sign `call`.
-  static QByteArray Completed(QByteArray text, QByteArrayView call) {
-    capture::AddFields(text, call);
-    return text;
   }
   // Runs `write` with files limited to `bytes`, as on a full disk: a write past it fails.
   static bool WithFilesUpTo(rlim_t bytes, const std::function<bool()>& write) {
@@ -156,13 +183,31 @@ class AppFixture : public ::testing::Test {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
   }
 
+  // Long enough for a loaded machine; a wait that passes never takes it.
+  static constexpr int kWaitMs = 10000;
+
   std::unique_ptr<app::Window1> window;
+  bool messageBoxesExpected = false;  // false: a message box fails the test at once
   QStringList messages;  // every message box shown, in order
   int beeps = 0;
   std::optional<QString> saveAnswer;  // the save dialog's answer: a path, or none for Cancel
   QStringList offeredNames;
 
  private:
+  std::string heldNow() const {
+    return std::string("DownloadStart ") + (window->DownloadStart() ? "true" : "false") + ", holding " +
+           std::to_string(window->ADIFData().size()) + " bytes";
+  }
+  ::testing::AssertionResult awaitBuffer(bool arriving, QByteArrayView expected) {
+    const auto done = [&] { return window->DownloadStart() == arriving && window->ADIFData() == expected; };
+    return waitFor(done, arriving ? "an export arriving, holding the expected bytes so far"
+                                  : "reception idle, holding the expected export",
+                   [&] {
+                     const QByteArrayView held(window->ADIFData());
+                     return heldNow() + (held == expected ? ", as expected" : "; " + Difference(held, expected));
+                   });
+  }
+
   QTemporaryDir config_;
   QByteArray oldXdg_;
   QList<platform::SerialPortEntry> ports_;

@@ -3,11 +3,14 @@
 // test plays the device by writing to the master end.
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <QDeadlineTimer>
 #include <QTest>
 #include <cerrno>
+#include <cstring>
 
 namespace testsupport {
 
@@ -28,14 +31,22 @@ class PtyPair {
   bool ok() const { return master_ >= 0 && slaveHold_ >= 0; }
   // The slave end, as a serial port location ("/dev/pts/7").
   QString portPath() const { return path_; }
-  // Writes every byte to the master end; while the line is full, the event loop runs so that the program can read.
-  bool write(QByteArrayView bytes) {
+  // Writes every byte to the master end; while the line is full, the event loop runs so that the program can
+  // read. Fails when a write fails or the line stays full for `ms`, saying how far it got.
+  ::testing::AssertionResult write(QByteArrayView bytes, int ms = 10000) {
+    const qsizetype all = bytes.size();
+    const QDeadlineTimer deadline(ms);
     for (ssize_t n = 0; !bytes.isEmpty(); bytes = bytes.sliced(n > 0 ? n : 0)) {
       n = ::write(master_, bytes.data(), size_t(bytes.size()));
-      if (n < 0 && errno != EAGAIN && errno != EINTR) return false;
+      if (n < 0 && errno != EAGAIN && errno != EINTR)
+        return ::testing::AssertionFailure() << "writing to the line failed: " << std::strerror(errno) << ", "
+                                             << all - bytes.size() << " of " << all << " bytes written";
+      if (n < 0 && deadline.hasExpired())
+        return ::testing::AssertionFailure() << "the line stayed full for " << ms << " ms, nobody reading: "
+                                             << all - bytes.size() << " of " << all << " bytes written";
       if (n < 0) QCoreApplication::processEvents();
     }
-    return true;
+    return ::testing::AssertionSuccess();
   }
   // Closes the master end, as a pulled cable does.
   void closeMaster() {
