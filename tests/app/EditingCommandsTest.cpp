@@ -7,6 +7,7 @@
 #include "app/Window1.h"
 #include "platform/Dialogs.h"
 #include "support/QtPrinters.h"
+#include "support/UnexpectedDialogs.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ class EditingCommands : public ::testing::Test {
     window.ADIFData() = kExport;
   }
   void TearDown() override {
-    platform::SetDialogHandlersForTesting({});
+    platform::SetDialogHandlersForTesting(testsupport::UnexpectedDialogs());
     EXPECT_EQ(window.ADIFData(), kExport) << "the received export must never change";
   }
 
@@ -42,7 +43,7 @@ class EditingCommands : public ::testing::Test {
   // Clicks the area; a menu's entries are noted ("Text+" when enabled), then "Still" is
   // put on the clipboard and the entry `choice` chosen.
   void click(Qt::MouseButton button, const QString& choice = {}) {
-    platform::DialogHandlers handlers;
+    platform::DialogHandlers handlers = testsupport::UnexpectedDialogs();
     handlers.popUp = [this, choice](QMenu& menu) -> QAction* {
       QAction* pick = nullptr;
       for (QAction* item : menu.actions()) {
