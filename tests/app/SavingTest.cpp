@@ -7,32 +7,23 @@
 namespace {
 
 // Sets an environment variable for the scope, as the user's session would: the time zone, the home folder.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const QByteArray& value) : name_(name), old_(qgetenv(name)) { Set(value); }
-  ~ScopedEnv() { Set(old_); }
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
- private:
+struct ScopedEnv {
+  ScopedEnv(const char* n, const QByteArray& value) : name(n), old(qgetenv(n)) { Set(value); }
+  ~ScopedEnv() { Set(old); }
   void Set(const QByteArray& value) const {
-    value.isNull() ? qunsetenv(name_) : qputenv(name_, value);
+    value.isNull() ? qunsetenv(name) : qputenv(name, value);
     ::tzset();
   }
-  const char* name_;
-  QByteArray old_;
+  const char* name;
+  const QByteArray old;
 };
 
-// A zone off UTC by hours and 45 minutes in which it is now between 17:45 and 18:45.
+// A zone, in POSIX form, off UTC by whole hours and 45 minutes, in which it is now between 17:45 and 18:45.
 QByteArray EveningZone() {
-  const std::time_t now = std::time(nullptr);
-  std::tm utc{};
-  ::gmtime_r(&now, &utc);
-  int east = (18 * 60 - (utc.tm_hour * 60 + utc.tm_min) + 720 + 1440) % 1440 - 720;  // minutes, within 12 hours
-  east = east - (east % 60 + 60) % 60 + 45;
-  const int west = -east;  // POSIX counts west of UTC as positive
-  return QByteArray("XYZ") + (west < 0 ? "-" : "") + QByteArray::number(std::abs(west) / 60) + ":" +
-         QByteArray::number(std::abs(west) % 60);
+  const int utc = int(std::time(nullptr) / 60 % 1440);  // minutes into the UTC day
+  int east = (18 * 60 - utc + 2160) % 1440 - 720;        // within 12 hours of UTC
+  east += 45 - (east % 60 + 60) % 60;
+  return QString::asprintf("XYZ%s%d:%02d", east > 0 ? "-" : "", std::abs(east) / 60, std::abs(east) % 60).toLatin1();
 }
 
 // The local time at `t` in strftime's `format`, read without Qt.
@@ -43,26 +34,20 @@ QString LocalTime(std::time_t t, const char* format) {
   return QString::fromLatin1(text, qsizetype(std::strftime(text, sizeof text, format, &local)));
 }
 
-// The fields of a saved file read as a reader of the file reads them: after the header line and the free text before
-// the first "<", tags with the data that their length gives in bytes, and line breaks. Fails at the first field that
-// is not whole.
+// The fields of a saved file as a reader takes them, each length a count of bytes: (name, data) after the header
+// line and the free text before the first "<". Fails where a field is followed by neither a tag nor a line break.
 QList<std::pair<QByteArray, QByteArray>> Fields(const QByteArray& file) {
   QList<std::pair<QByteArray, QByteArray>> fields;
-  for (qsizetype at = file.indexOf('<', file.indexOf('\n')); at >= 0 && at < file.size();) {
-    if (file[at] == '\r' || file[at] == '\n') {
-      ++at;
-      continue;
-    }
+  for (qsizetype at = file.indexOf('<', file.indexOf('\n')); at >= 0 && at < file.size(); ++at) {
+    if (file[at] == '\r' || file[at] == '\n') continue;
     const qsizetype close = file.indexOf('>', at);
     if (file[at] != '<' || close < 0) {
       ADD_FAILURE() << "no field at byte " << at << ", after " << testing::PrintToString(file.first(at).right(40));
       break;
     }
-    const QByteArray tag = file.mid(at + 1, close - at - 1);
-    const qsizetype colon = tag.indexOf(':');
-    const qsizetype length = colon < 0 ? 0 : tag.mid(colon + 1).toLongLong();
-    fields.append({tag.first(colon < 0 ? tag.size() : colon), file.mid(close + 1, length)});
-    at = close + 1 + length;
+    const QByteArrayList tag = file.mid(at + 1, close - at - 1).split(':');  // name, length
+    fields.append({tag[0], file.mid(close + 1, tag.value(1).toLongLong())});
+    at = close + tag.value(1).toLongLong();
   }
   return fields;
 }
@@ -116,14 +101,15 @@ TEST_F(Saving, theSaveDialogOffersTheSuggestedNameInTheHomeFolder) {
   noSaveHandler.msgBox = [](const QString& text) { ADD_FAILURE() << "message box: " << text.toStdString(); };
   platform::SetDialogHandlersForTesting(noSaveHandler);
 
+  const QString file = QDir(out.path()).filePath("ZVK20170506T140309.ADI");
   QStringList offered, others;  // what the dialog offered; any other modal window met
-  QTimer answer;  // answers the modal dialog from inside its own event loop; closes whatever else is modal
+  QTimer answer;  // answers from inside the dialog's own event loop, never blocking it; closes any other modal window
   answer.callOnTimeout([&] {
     QWidget* modal = QApplication::activeModalWidget();
     auto* dialog = qobject_cast<QFileDialog*>(modal);
     if (dialog && offered.isEmpty()) {
-      offered = dialog->selectedFiles();
-      static_cast<QDialog*>(dialog)->accept();  // as "Save" does
+      offered = dialog->selectedFiles();  // saved only into the test's own folder
+      QTimer::singleShot(0, dialog, offered == QStringList{file} ? &QDialog::accept : &QDialog::reject);
     } else if (modal) {
       others << modal->metaObject()->className();
       modal->close();
@@ -133,7 +119,6 @@ TEST_F(Saving, theSaveDialogOffersTheSuggestedNameInTheHomeFolder) {
   QTest::mouseClick(window->PushButton1(), Qt::LeftButton);
   answer.stop();
 
-  const QString file = QDir(out.path()).filePath("ZVK20170506T140309.ADI");
   EXPECT_EQ(offered, QStringList{file});
   EXPECT_EQ(others, QStringList());
   EXPECT_EQ(Contents(file), "Generated on 2017-05-06 at 14:03:09\n" + window->ADIFData());
