@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include <QList>
+
 #include "capture/Completion.h"
 #include "support/QtPrinters.h"
 
@@ -19,6 +21,27 @@ QByteArray Completed(QByteArray data, QByteArrayView call = " \tN0CALL\r\n") {
 // A record with neither FREQ nor RST_RCVD gains these, in this order, in front.
 const QByteArray kEmptyFields = "<RST_RCVD:0><RST_SENT:0><BAND:0>";
 const QByteArray kStation = "<STATION_CALLSIGN:6>N0CALL<EOR>";
+
+using Field = std::pair<QByteArray, QByteArray>;
+
+// The records after the header read back as a reader of the saved file does: "<NAME:length>data" fields with
+// the length counting bytes, and bare markers such as "<EOR>", with line breaks between them. What cannot be
+// read ends the list as "unread".
+QList<Field> ReadBack(QByteArrayView text) {
+  QList<Field> fields;
+  for (text = text.sliced(text.indexOf("<EOH>") + 5).trimmed(); text.startsWith('<'); text = text.trimmed()) {
+    const qsizetype gt = text.indexOf('>');
+    const QByteArrayView tag = gt < 0 ? QByteArrayView() : text.sliced(1, gt - 1);
+    const qsizetype colon = tag.contains(':') ? tag.indexOf(':') : tag.size();
+    bool ok = gt > 0;
+    const qsizetype length = colon < tag.size() ? tag.sliced(colon + 1).toLongLong(&ok) : 0;
+    if (!ok || length < 0 || length > text.size() - gt - 1) break;
+    fields.append({tag.first(colon).toByteArray(), text.sliced(gt + 1, length).toByteArray()});
+    text = text.sliced(gt + 1 + length);
+  }
+  if (!text.isEmpty()) fields.append({"unread", text.toByteArray()});
+  return fields;
+}
 
 }  // namespace
 
@@ -81,10 +104,27 @@ TEST(CompletionTest, headerIsKeptEveryRecordCompletedAndTheTailDropped) {
       // Without a header the first piece is a whole record; a header marker after it belongs to the second one.
       {"<freq:6>14.074<rst_rcvd:3>5/9<EOR>", "<freq:6>14.074<BAND:3>20M<RST_RCVD:1>5<RST_SENT:1>9" + kStation},
       {"<MODE:2>CW<EOR>H<EOH><EOR>", kEmptyFields + "<MODE:2>CW" + kStation + kEmptyFields + "H<EOH>" + kStation},
+      // Only a record's first report is split; a second one stays as sent.
+      {"H<EOH><FREQ:6>14.074<RST_RCVD:3>5/9<RST_RCVD:3>4/8<EOR>",
+       "H<EOH><FREQ:6>14.074<BAND:3>20M<RST_RCVD:1>5<RST_SENT:1>9<RST_RCVD:3>4/8" + kStation},
       // The band goes in first: a value running into the report tag breaks it.
       {"H<EOH><FREQ:8>14.074<RST_RCVD:3>599<EOR>",
        "H<EOH><RST_RCVD:0><RST_SENT:0><FREQ:8>14.074<R<BAND:3>20MST_RCVD:3>599" + kStation},
   };
   for (const auto& [data, expected] : cases) EXPECT_EQ(Completed(data), expected) << data.constData();
   EXPECT_EQ(Completed("H<EOH><EOR>", "  "), "H<EOH>" + kEmptyFields + "<STATION_CALLSIGN:0><EOR>");
+}
+
+// A call sign as typed, in UTF-8: it goes in whole and reads back as written. Some of its bytes are white
+// space in Latin-1 (0xA0 no-break space, 0x85 next line), none of them in UTF-8.
+TEST(CompletionTest, aCallSignBeyondAsciiGoesInAsUtf8WithItsLengthInBytes) {
+  const std::pair<QByteArray, QByteArray> calls[] = {
+      {"OK1Š", "OK1\xC5\xA0"}, {" YL2Ņ\r\n", "YL2\xC5\x85"}, {"\tJH1アイ ", "JH1\xE3\x82\xA2\xE3\x82\xA4"}};
+  for (const auto& [typed, call] : calls) {
+    SCOPED_TRACE(typed.toStdString());
+    const QByteArray completed = Completed("Log<EOH>\r\n<FREQ:6>14.074<RST_RCVD:7>599/579<EOR>\r\n", typed);
+    const QList<Field> expected = {{"FREQ", "14.074"},       {"BAND", "20M"},   {"RST_RCVD", "599"},
+                                   {"RST_SENT", "579"}, {"STATION_CALLSIGN", call}, {"EOR", ""}};
+    EXPECT_EQ(ReadBack(completed), expected);
+  }
 }

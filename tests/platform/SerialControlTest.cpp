@@ -1,17 +1,62 @@
 // The serial control on real pseudo-terminals.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 
 #include <QMetaEnum>
 #include <QSignalSpy>
+#include <algorithm>
+#include <cstdarg>
+#include <vector>
 
 #include "platform/SerialControl.h"
+#include "support/AsOrdinaryUser.h"
 #include "support/PtyPair.h"
 #include "support/QtPrinters.h"
 
 namespace {
 
+// Every modem-line request the process makes: {descriptor, request, lines}. A pseudo-terminal has no modem
+// lines to read back (TIOCMGET fails with ENOTTY), so what the program asks of the kernel is what shows.
+struct LineRequest {
+  int fd;
+  unsigned long request;
+  int lines;
+};
+std::vector<LineRequest> lineRequests;
+
+}  // namespace
+
+// Stands in front of the C library's ioctl for the whole test program, notes modem-line requests, and passes
+// every call on unchanged.
+extern "C" int ioctl(int fd, unsigned long request, ...) noexcept {
+  va_list rest;
+  va_start(rest, request);
+  void* const arg = va_arg(rest, void*);
+  va_end(rest);
+  if (request == TIOCMBIS || request == TIOCMBIC || request == TIOCMSET)
+    lineRequests.push_back({fd, request, *static_cast<const int*>(arg)});
+  using Ioctl = int (*)(int, unsigned long, ...);
+  static const auto real = reinterpret_cast<Ioctl>(::dlsym(RTLD_NEXT, "ioctl"));
+  return real(fd, request, arg);
+}
+
+namespace {
+
 using platform::SerialControl;
+
+int PortDescriptor(SerialControl& serial) { return int(serial.findChild<QSerialPort*>()->handle()); }
+
+// The device's end of the pair (the master), found among the process's descriptors by its number.
+int DeviceEnd(const testsupport::PtyPair& pty) {
+  for (int fd = 0; fd < 1024; ++fd) {
+    unsigned number = 0;
+    if (::ioctl(fd, TIOCGPTN, &number) == 0 && pty.portPath() == "/dev/pts/" + QString::number(number)) return fd;
+  }
+  return -1;
+}
 
 // A missing port fails with the system's reason; a pty has no modem lines, and asking for one never stops it opening.
 TEST(SerialControl, opensAt9600EightNoneOneOrSaysWhyNotAndLeavesEveryByteForReadAll) {
@@ -86,6 +131,60 @@ TEST(SerialControl, readAndResourceErrorsLoseThePortAndOtherErrorsDoNot) {
     EXPECT_EQ(lostSpy.count(), lost ? 1 : 0);
     EXPECT_EQ(serial.isOpen(), !lost);
   }
+}
+
+// The device's line drops only when asked: the kernel raises DTR and RTS as a serial port opens.
+TEST(SerialControl, opensWithDtrAndRtsLow) {
+  testsupport::PtyPair pty;
+  SerialControl serial;
+  serial.setPort(pty.portPath());
+  lineRequests.clear();
+  ASSERT_TRUE(serial.Open()) << serial.errorString().toStdString();
+  int lines = TIOCM_DTR | TIOCM_RTS;
+  for (const LineRequest& r : lineRequests) {
+    if (r.fd != PortDescriptor(serial)) continue;
+    lines = r.request == TIOCMSET ? r.lines : r.request == TIOCMBIS ? lines | r.lines : lines & ~r.lines;
+  }
+  EXPECT_EQ(lines & TIOCM_DTR, 0) << "DTR is high";
+  EXPECT_EQ(lines & TIOCM_RTS, 0) << "RTS is high";
+}
+
+TEST(SerialControl, opensThePortForReadingOnly) {
+  testsupport::PtyPair pty;
+  SerialControl serial;
+  serial.setPort(pty.portPath());
+  ASSERT_TRUE(serial.Open()) << serial.errorString().toStdString();
+  EXPECT_EQ(::fcntl(PortDescriptor(serial), F_GETFL) & O_ACCMODE, O_RDONLY) << "0 reads, 1 writes, 2 does both";
+}
+
+// Nothing goes back to the device: no byte written and none of its own echoed, through reading and closing.
+TEST(SerialControl, theDeviceNeverReceivesAByte) {
+  testsupport::PtyPair pty;
+  SerialControl serial;
+  serial.setPort(pty.portPath());
+  ASSERT_TRUE(serial.Open()) << serial.errorString().toStdString();
+  const QByteArray sent = "{12}<EOH>\r\n<EOR>]\r\n";
+  ASSERT_TRUE(pty.write(sent));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return serial.bytesAvailable() == sent.size(); }));
+  EXPECT_EQ(serial.ReadAll(), sent);
+  serial.Close();
+  const int device = DeviceEnd(pty);
+  ASSERT_GE(device, 0);
+  char back[64];
+  const ssize_t got = ::read(device, back, sizeof back);  // the kernel passes on what is pending first
+  EXPECT_EQ(got, -1) << "the device got " << testing::PrintToString(QByteArray(back, std::max<ssize_t>(got, 0)));
+}
+
+TEST(SerialControl, aPortThatCanBeReadButNotWrittenStillOpens) {
+  testsupport::PtyPair pty;
+  const QByteArray path = pty.portPath().toLocal8Bit();
+  ASSERT_EQ(::chmod(path.constData(), 0444), 0);
+  SerialControl serial;
+  serial.setPort(pty.portPath());
+  testsupport::AsOrdinaryUser user;
+  ASSERT_TRUE(user.ok());
+  ASSERT_LT(::open(path.constData(), O_WRONLY | O_NOCTTY | O_NONBLOCK), 0) << "writable after all";
+  EXPECT_TRUE(serial.Open()) << serial.errorString().toStdString();
 }
 
 }  // namespace
