@@ -102,10 +102,16 @@ TEST_F(Shell, mainWindowIsBuiltAsDesigned) {
   EXPECT_EQ(w.minimumSize(), w.maximumSize()) << "fixed size";
   EXPECT_EQ(w.windowFlags() & kButtons, Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
   EXPECT_TRUE(w.StatusField()->isReadOnly());
+  EXPECT_EQ(std::pair(w.MyProgressBar1()->Value, w.MyProgressBar1()->Maximum), std::pair(0LL, 100LL)) << "bar";
   EXPECT_EQ(look(), Look{.port = 0}) << "no handler ran while it was built";
   EXPECT_EQ(w.CallsignText()->text(), "");
   w.show();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+  w.StatusField()->setPlainText(QString(1000, 'x'));
+  QCoreApplication::processEvents();
+  const QScrollBar* sideways = w.StatusField()->horizontalScrollBar();
+  EXPECT_TRUE(sideways->maximum() == 0 && !sideways->isVisible()) << "a long line wraps, no horizontal scroll bar";
+  w.StatusField()->clear();
   w.PushButton1()->setEnabled(true);  // so that Tab may reach the buttons
   w.PushButton2()->setEnabled(true);
   w.StatusField()->setFocus();
@@ -185,6 +191,8 @@ TEST_F(Shell, theCallSignIsKeptInUpperCaseHoweverItIsEntered) {
     EXPECT_EQ(field->cursorPosition(), field->text().size()) << "the insertion point";
     EXPECT_EQ(window->m_CallText, t.shown);
   }
+  field->setText(QString(40000, 'K'));  // beyond a line edit's own limit
+  EXPECT_EQ(window->m_CallText.size(), 40000) << "no length limit";
 }
 
 TEST_F(Shell, theMenusOfferQuitWithItsShortcutAndAbout) {
@@ -219,6 +227,10 @@ TEST_F(Shell, theAboutWindowShowsThePictureNameAndVersionEachTextWhole) {
   EXPECT_TRUE(image(static_cast<QLabel*>(a->Canvas1())->pixmap().toImage()) == image(QImage(":/zvk.png")));
   for (const QLabel* label : {a->Label1(), a->VersionLabel(), a->Label2(), a->Label3(), a->Label4()}) {
     SCOPED_TRACE(label->objectName().toStdString());
+    if (label == a->Label1())
+      EXPECT_EQ(label->font(), a->font()) << "the name in the default font";
+    else
+      EXPECT_EQ(qRound(label->font().pixelSize() / scale), 12) << "the other texts at size 12";
     const QRect used = label->fontMetrics().boundingRect(label->contentsRect(), Qt::TextWordWrap, label->text());
     EXPECT_FALSE(label->text().isEmpty());
     EXPECT_TRUE(label->contentsRect().contains(used)) << "used " << used.width() << "x" << used.height() << " of "
@@ -227,7 +239,8 @@ TEST_F(Shell, theAboutWindowShowsThePictureNameAndVersionEachTextWhole) {
 }
 
 // The About item shows the one modeless About window, which closes when the button is released, not
-// when pressed; a missing picture is tried again with the next window, once found it is kept.
+// when pressed, over a text or the picture too; a missing picture is tried again with the next window,
+// once found it is kept.
 TEST_F(Shell, theAboutItemShowsOneAboutWindowThatAClickCloses) {
   openWindow();
   QAction* about = window->menuWidget()->findChild<QAction*>("AboutMenu");
@@ -243,9 +256,11 @@ TEST_F(Shell, theAboutItemShowsOneAboutWindowThatAClickCloses) {
     EXPECT_NE(a, last) << "a new window once the last one closed";
     EXPECT_EQ(static_cast<QLabel*>(a->Canvas1())->pixmap().isNull(), n == 1) << "the picture shown";
     EXPECT_EQ(app::PictureLoadCountForTesting(), std::min(n, 2)) << "loads tried";
-    QTest::mousePress(a, Qt::LeftButton, {}, QPoint(200, 140));
+    QWidget* const target = n == 1 ? a.data() : n == 2 ? a->Label2() : a->Canvas1();
+    SCOPED_TRACE("clicked on " + target->objectName().toStdString());
+    QTest::mousePress(target, Qt::LeftButton, {}, QPoint(2, 2));
     EXPECT_TRUE(a->isVisible()) << "pressed";
-    QTest::mouseRelease(a, Qt::LeftButton, {}, QPoint(200, 140));
+    QTest::mouseRelease(target, Qt::LeftButton, {}, QPoint(2, 2));
     EXPECT_TRUE(!a || !a->isVisible()) << "released";
     last = a;
   }
@@ -331,8 +346,8 @@ TEST_F(Shell, startUpReadsThreeKeysAndReopensThePortAndClosingWritesFour) {
       // is an empty line, an odd last line has an empty value; keys ignore case, the first duplicate
       // wins, values stay untrimmed, stored keys keep their text and place, and new keys go last.
       {"a file as others may write it", "ttyA", {.rows = "ttyA"}, "",
-       odd + "callsign\r\n k1abc \r\nFileName\rlog.ADI\r\r\nx\nCallsign\nB\nPortName",
-       odd + "callsign\n K1ABC \nFileName\nlog.ADI\n\nx\nCallsign\nB\nPortName\n\nPort\n-1\n"},
+       odd + "callsign\r\n k1abc \r\nFileName\r log.ADI \r\r\nx\nCallsign\nB\nPortName",
+       odd + "callsign\n K1ABC \nFileName\n log.ADI \n\nx\nCallsign\nB\nPortName\n\nPort\n-1\n"},
   };
   ASSERT_TRUE(QFile::setPermissions(configDir(), QFile::Permissions(0x7755)));  // rwxr-xr-x
   for (size_t i = 0; i < std::size(cases); ++i) {
@@ -390,14 +405,15 @@ TEST_F(Shell, exceptionLeavingAHandlerIsShownAndTheProgramGoesOn) {
 }
 
 // The bar's middle row from left to right, as runs of its named colours: "border 1, fill 3, track 295, border 1".
-QString middleRow(QWidget* bar) {
-  const QImage image = bar->grab(QRect(0, 0, 300, 17)).toImage();
+QString middleRow(app::MyProgressBar* bar) {
+  const QImage image = bar->grab(QRect(QPoint(), bar->Rectangle1()->size())).toImage();
   const QMap<QRgb, QString> names{
       {qRgb(153, 153, 153), "border"}, {qRgb(230, 230, 230), "track"}, {qRgb(135, 206, 250), "fill"}};
   QStringList runs;
   for (int x = 0, from = 0; x < image.width(); ++x) {
-    const QRgb colour = image.pixel(x, 8) | 0xFF000000;
-    if (x + 1 < image.width() && (image.pixel(x + 1, 8) | 0xFF000000) == colour) continue;
+    const int y = image.height() / 2;
+    const QRgb colour = image.pixel(x, y) | 0xFF000000;
+    if (x + 1 < image.width() && (image.pixel(x + 1, y) | 0xFF000000) == colour) continue;
     runs << names.value(colour, QString::number(colour, 16)) + " " + QString::number(x - from + 1);
     from = x + 1;
   }
@@ -426,6 +442,16 @@ TEST(ProgressBar, fillsValueOverMaximumOfItsCanvasRoundedOverTheTrack) {
     const QString track = c.fill < 298 ? "track " + QString::number(298 - c.fill) + ", " : "";
     EXPECT_EQ(middleRow(&bar), "border 1, " + fill + track + "border 1");
   }
+}
+
+// At twice the design's size the border, the canvas and the fill grow together.
+TEST(ProgressBar, growsWithTheDesignScaleBorderCanvasAndFillTogether) {
+  app::MyProgressBar bar;
+  bar.resize(604, 34);
+  bar.setDesignScale(2.0);
+  bar.Value = 1;
+  bar.Maximum = 2;
+  EXPECT_EQ(middleRow(&bar), "border 2, fill 298, track 298, border 2");
 }
 
 }  // namespace
