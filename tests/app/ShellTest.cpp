@@ -214,7 +214,7 @@ TEST_F(Shell, theAboutWindowShowsThePictureNameAndVersionEachTextWhole) {
   window->menuWidget()->findChild<QAction*>("AboutMenu")->trigger();
   app::AboutWindow* a = app::AboutWindow::Instance();
   const auto close = qScopeGuard([a] { a->close(); });
-  const double scale = a->Canvas1()->width() / 100.0;  // the design's 100 pixels wide canvas
+  const double scale = a->Canvas1()->width() / 100.0;  // the canvas, 100 wide in the design, is the yardstick
   EXPECT_EQ(a->windowTitle(), "About");
   EXPECT_EQ(a->size() / scale, QSize(306, 150));
   EXPECT_EQ(a->minimumSize(), a->maximumSize()) << "fixed size";
@@ -224,7 +224,8 @@ TEST_F(Shell, theAboutWindowShowsThePictureNameAndVersionEachTextWhole) {
             "Label2 122,60 184x30 ... wraps\nLabel3 122,91 184x18 ... wraps\nLabel4 122,112 184x18 ... wraps\n"
             "VersionLabel 122,33 184x18 Version " ADIF_SHORT_VERSION " wraps");
   const auto image = [](const QImage& i) { return i.convertToFormat(QImage::Format_ARGB32_Premultiplied); };
-  EXPECT_TRUE(image(static_cast<QLabel*>(a->Canvas1())->pixmap().toImage()) == image(QImage(":/zvk.png")));
+  EXPECT_TRUE(image(static_cast<QLabel*>(a->Canvas1())->pixmap().toImage()) == image(QImage(":/zvk.png")))
+      << "the canvas shows zvk.png";
   for (const QLabel* label : {a->Label1(), a->VersionLabel(), a->Label2(), a->Label3(), a->Label4()}) {
     SCOPED_TRACE(label->objectName().toStdString());
     if (label == a->Label1())
