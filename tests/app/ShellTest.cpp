@@ -10,15 +10,43 @@ namespace {
 
 const int kButtons = Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint;
 
-// The controls of `window` in creation order: name, design place and size, text, state.
-QString controlsOf(const QWidget* window, double scale) {
+// The controls of `window` in creation order: name, design place and size, text ("..." for those named in
+// `ownTexts`), state.
+QString controlsOf(const QWidget* window, double scale, const QStringList& ownTexts = {}) {
   auto px = [scale](int v) { return QString::number(qRound(v / scale)); };
   QStringList list;
   for (const QWidget* c : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
     list << c->objectName() + " " + px(c->x()) + "," + px(c->y()) + " " + px(c->width()) + "x" +
-        px(c->height()) + " " + c->property("text").toString() + (c->isEnabled() ? "" : " disabled") +
-        (c->property("checked") == true ? " on" : "") + (c->property("wordWrap") == true ? " wraps" : "");
+        px(c->height()) + " " + (ownTexts.contains(c->objectName()) ? "..." : c->property("text").toString()) +
+        (c->isEnabled() ? "" : " disabled") + (c->property("checked") == true ? " on" : "") +
+        (c->property("wordWrap") == true ? " wraps" : "");
   return list.join('\n');
+}
+
+// A larger default font while alive: windows grow so that every text still shows whole.
+auto LargerFont() {
+  auto restore = qScopeGuard([font = QApplication::font()] { QApplication::setFont(font); });
+  QApplication::setFont(QFont(QApplication::font().family(), 15));
+  return restore;
+}
+
+// What the user sees and the window keeps: the port list's rows (the selected one starred), which pseudo-
+// terminal is open (-1: none), the status area ("W" for each waiting line), the port index and name kept,
+// and the beeps and message boxes since the last look (a message's reason shown as "<why>").
+struct Look {
+  QString rows{};
+  int open = -1;
+  QString status{};
+  qint64 port = -1;
+  QString portName{};
+  int beeps = 0;
+  QString messages{};
+  bool operator==(const Look&) const = default;
+};
+void PrintTo(const Look& l, std::ostream* os) {
+  const auto text = [](const QString& s) { return testing::PrintToString(s.toUtf8()); };
+  *os << "{rows " << text(l.rows) << ", open " << l.open << ", status " << text(l.status) << ", port " << l.port
+      << " named " << text(l.portName) << ", beeps " << l.beeps << ", messages " << text(l.messages) << "}";
 }
 
 class Shell : public testsupport::AppFixture {
@@ -30,21 +58,16 @@ class Shell : public testsupport::AppFixture {
       list.append({name, name.contains("GONE") ? "/nonexistent/ttyX" : ptys[list.size()].portPath()});
     setPorts(list);
   }
-  // What the user sees and the window keeps: the list's rows (the selected one starred), the pty open, the
-  // status area ("W" a waiting line), the port index and name kept, and the beeps and messages since.
-  QString look() {
+  Look look() {
     const QComboBox* menu = window->SerialPortMenu();
     QStringList rows;
     for (int r = 0; r < menu->count(); ++r)
       rows << menu->itemText(r) + (r == menu->currentIndex() ? "*" : "");
     const QStringList paths = {ptys[0].portPath(), ptys[1].portPath(), ptys[2].portPath()};
-    const auto open = window->Serial1()->isOpen() ? paths.indexOf(window->Serial1()->port()) : -1;
-    QString text = rows.join(' ') + " | open " + QString::number(open) + " | " +
-                   window->StatusField()->toPlainText().replace("Waiting for ADIF data...\n", "W") +
-                   " | kept " + QString::number(window->m_Port) + " " + window->m_PortName;
-    text += beeps ? " | " + QString::number(std::exchange(beeps, 0)) + " beeps" : "";
-    text += messages.isEmpty() ? "" : " | " + std::exchange(messages, {}).join(" / ");
-    return text.replace(QRegularExpression("\n\n.*"), "\n\n<why>");
+    return {rows.join(' '), int(window->Serial1()->isOpen() ? paths.indexOf(window->Serial1()->port()) : -1),
+            window->StatusField()->toPlainText().replace("Waiting for ADIF data...\n", "W"), window->m_Port,
+            window->m_PortName, std::exchange(beeps, 0),
+            std::exchange(messages, {}).join(" / ").replace(QRegularExpression("\n\n.*"), "\n\n<why>")};
   }
 
   testsupport::PtyPair ptys[3];
@@ -53,8 +76,11 @@ class Shell : public testsupport::AppFixture {
 // Built from its design, before any handler runs: the controls in creation order at their places, each
 // text shown whole, a window of fixed size that can be minimised and closed, Tab through the controls.
 TEST_F(Shell, mainWindowIsBuiltAsDesigned) {
-  const auto restore = qScopeGuard([font = QApplication::font()] { QApplication::setFont(font); });
-  QApplication::setFont(QFont(QApplication::font().family(), 15));  // the window grows with a larger font
+  const auto restore = LargerFont();
+  listPorts("ttyA ttyB");  // a start-up run while it is built would list them, open one and fill the field
+  QFile prefs(prefsPath());
+  ASSERT_TRUE(prefs.open(QIODevice::WriteOnly) && prefs.write("PortName\nttyA\nCallsign\nk1abc\n") > 0);
+  prefs.close();
   window = std::make_unique<app::Window1>();
   app::Window1& w = *window;
   EXPECT_EQ(controlsOf(w.centralWidget(), w.DesignScale()),
@@ -76,9 +102,16 @@ TEST_F(Shell, mainWindowIsBuiltAsDesigned) {
   EXPECT_EQ(w.minimumSize(), w.maximumSize()) << "fixed size";
   EXPECT_EQ(w.windowFlags() & kButtons, Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
   EXPECT_TRUE(w.StatusField()->isReadOnly());
-  EXPECT_EQ(w.SerialPortMenu()->count(), 0) << "no handler ran while it was built";
+  EXPECT_EQ(std::pair(w.MyProgressBar1()->Value, w.MyProgressBar1()->Maximum), std::pair(0LL, 100LL)) << "bar";
+  EXPECT_EQ(look(), Look{.port = 0}) << "no handler ran while it was built";
+  EXPECT_EQ(w.CallsignText()->text(), "");
   w.show();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+  w.StatusField()->setPlainText(QString(1000, 'x'));
+  QCoreApplication::processEvents();
+  const QScrollBar* sideways = w.StatusField()->horizontalScrollBar();
+  EXPECT_TRUE(sideways->maximum() == 0 && !sideways->isVisible()) << "a long line wraps, no horizontal scroll bar";
+  w.StatusField()->clear();
   w.PushButton1()->setEnabled(true);  // so that Tab may reach the buttons
   w.PushButton2()->setEnabled(true);
   w.StatusField()->setFocus();
@@ -93,7 +126,7 @@ TEST_F(Shell, mainWindowIsBuiltAsDesigned) {
 TEST_F(Shell, openingPutsTheVersionInTheTitleAndClosingTheLastWindowQuits) {
   QGuiApplication::setQuitOnLastWindowClosed(false);
   openWindow();
-  EXPECT_EQ(window->windowTitle(), "Kestrune ADIF Utility v1.0.0");
+  EXPECT_EQ(window->windowTitle(), "Kestrune ADIF Utility v" ADIF_SHORT_VERSION);
   EXPECT_TRUE(QGuiApplication::quitOnLastWindowClosed());
 }
 
@@ -105,21 +138,23 @@ TEST_F(Shell, aPickedPortOpensOrTheFailureNamesIt) {
   QWheelEvent wheel({5, 5}, window->SerialPortMenu()->mapToGlobal(QPointF(5, 5)), {}, {0, -120}, Qt::NoButton,
                     Qt::NoModifier, Qt::NoScrollPhase, false);
   QApplication::sendEvent(window->SerialPortMenu(), &wheel);
-  EXPECT_EQ(look(), "ttyA ttyB | open -1 |  | kept -1 ") << "scrolling over the closed list picks nothing";
+  EXPECT_EQ(look(), Look{.rows = "ttyA ttyB"}) << "scrolling over the closed list picks nothing";
   window->StatusField()->setPlainText("old\n");
   const struct {
-    const char *ports, *look;
+    const char* ports;
     int row;
+    Look look;
     bool startingUp = false;
   } picks[] = {
-      {"ttyA ttyB", "ttyA ttyB* | open 1 | old\nW | kept 1 ttyB", 1},
-      {"ttyA GONE", "ttyA ttyB* | open -1 | old\nW | kept 1 GONE | Unable to open serial port GONE\n\n<why>",
-       1},
-      {"ttyA ttyB", "ttyA ttyB* | open 1 | old\nWW | kept 1 ttyB", 1},
-      {"ttyC ttyB", "ttyA* ttyB | open 0 | old\nWWW | kept 0 ttyC", 0},
-      {"", "ttyA ttyB* | open -1 | old\nWWW | kept 1 ttyB | Unable to open serial port ttyB", 1},
-      {"ttyA ttyB", "ttyA* ttyB | open -1 | old\nWWW | kept 1 ttyB", 0, true},
-      {"ttyA ttyB", "ttyA* ttyB | open 0 | old\nWWWW | kept 0 ttyA", 0},
+      {"ttyA ttyB", 1, {.rows = "ttyA ttyB*", .open = 1, .status = "old\nW", .port = 1, .portName = "ttyB"}},
+      {"ttyA GONE", 1, {.rows = "ttyA ttyB*", .status = "old\nW", .port = 1, .portName = "GONE",
+                        .messages = "Unable to open serial port GONE\n\n<why>"}},
+      {"ttyA ttyB", 1, {.rows = "ttyA ttyB*", .open = 1, .status = "old\nWW", .port = 1, .portName = "ttyB"}},
+      {"ttyC ttyB", 0, {.rows = "ttyA* ttyB", .open = 0, .status = "old\nWWW", .port = 0, .portName = "ttyC"}},
+      {"", 1, {.rows = "ttyA ttyB*", .status = "old\nWWW", .port = 1, .portName = "ttyB",
+               .messages = "Unable to open serial port ttyB"}},
+      {"ttyA ttyB", 0, {.rows = "ttyA* ttyB", .status = "old\nWWW", .port = 1, .portName = "ttyB"}, true},
+      {"ttyA ttyB", 0, {.rows = "ttyA* ttyB", .open = 0, .status = "old\nWWWW", .port = 0, .portName = "ttyA"}},
   };
   for (const auto& p : picks) {
     SCOPED_TRACE("row " + std::to_string(p.row) + " of \"" + p.ports + (p.startingUp ? "\", starting up" : "\""));
@@ -156,6 +191,8 @@ TEST_F(Shell, theCallSignIsKeptInUpperCaseHoweverItIsEntered) {
     EXPECT_EQ(field->cursorPosition(), field->text().size()) << "the insertion point";
     EXPECT_EQ(window->m_CallText, t.shown);
   }
+  field->setText(QString(40000, 'K'));  // beyond a line edit's own limit
+  EXPECT_EQ(window->m_CallText.size(), 40000) << "no length limit";
 }
 
 TEST_F(Shell, theMenusOfferQuitWithItsShortcutAndAbout) {
@@ -168,8 +205,43 @@ TEST_F(Shell, theMenusOfferQuitWithItsShortcutAndAbout) {
   EXPECT_EQ(menus.join('|'), "&File|&Quit=Ctrl+Q|Help|About ADIF Utility=");
 }
 
+// The About window as designed, under a larger font too: the picture, the name, the version from the
+// application's short version, three texts of our own; each text shows whole; fixed size, only a close button.
+TEST_F(Shell, theAboutWindowShowsThePictureNameAndVersionEachTextWhole) {
+  const auto restore = LargerFont();
+  openWindow();
+  app::SetPictureResourceForTesting("");
+  window->menuWidget()->findChild<QAction*>("AboutMenu")->trigger();
+  app::AboutWindow* a = app::AboutWindow::Instance();
+  const auto close = qScopeGuard([a] { a->close(); });
+  const double scale = a->Canvas1()->width() / 100.0;  // the canvas, 100 wide in the design, is the yardstick
+  EXPECT_EQ(a->windowTitle(), "About");
+  EXPECT_EQ(a->size() / scale, QSize(306, 150));
+  EXPECT_EQ(a->minimumSize(), a->maximumSize()) << "fixed size";
+  EXPECT_EQ(a->windowFlags() & kButtons, Qt::WindowCloseButtonHint) << "only a close button";
+  EXPECT_EQ(controlsOf(a, scale, {"Label2", "Label3", "Label4"}),
+            "Canvas1 20,14 100x76 \nLabel1 122,14 184x18 Kestrune ADIF Utility wraps\n"
+            "Label2 122,60 184x30 ... wraps\nLabel3 122,91 184x18 ... wraps\nLabel4 122,112 184x18 ... wraps\n"
+            "VersionLabel 122,33 184x18 Version " ADIF_SHORT_VERSION " wraps");
+  const auto image = [](const QImage& i) { return i.convertToFormat(QImage::Format_ARGB32_Premultiplied); };
+  EXPECT_TRUE(image(static_cast<QLabel*>(a->Canvas1())->pixmap().toImage()) == image(QImage(":/zvk.png")))
+      << "the canvas shows zvk.png";
+  for (const QLabel* label : {a->Label1(), a->VersionLabel(), a->Label2(), a->Label3(), a->Label4()}) {
+    SCOPED_TRACE(label->objectName().toStdString());
+    if (label == a->Label1())
+      EXPECT_EQ(label->font(), a->font()) << "the name in the default font";
+    else
+      EXPECT_EQ(qRound(label->font().pixelSize() / scale), 12) << "the other texts at size 12";
+    const QRect used = label->fontMetrics().boundingRect(label->contentsRect(), Qt::TextWordWrap, label->text());
+    EXPECT_FALSE(label->text().isEmpty());
+    EXPECT_TRUE(label->contentsRect().contains(used)) << "used " << used.width() << "x" << used.height() << " of "
+                                                      << label->width() << "x" << label->height();
+  }
+}
+
 // The About item shows the one modeless About window, which closes when the button is released, not
-// when pressed; a missing picture is tried again with the next window, once found it is kept.
+// when pressed, over a text or the picture too; a missing picture is tried again with the next window,
+// once found it is kept.
 TEST_F(Shell, theAboutItemShowsOneAboutWindowThatAClickCloses) {
   openWindow();
   QAction* about = window->menuWidget()->findChild<QAction*>("AboutMenu");
@@ -185,20 +257,11 @@ TEST_F(Shell, theAboutItemShowsOneAboutWindowThatAClickCloses) {
     EXPECT_NE(a, last) << "a new window once the last one closed";
     EXPECT_EQ(static_cast<QLabel*>(a->Canvas1())->pixmap().isNull(), n == 1) << "the picture shown";
     EXPECT_EQ(app::PictureLoadCountForTesting(), std::min(n, 2)) << "loads tried";
-    if (n == 1) {
-      const double scale = a->width() / 306.0;
-      EXPECT_EQ(a->windowTitle(), "About");
-      EXPECT_EQ(a->size() / scale, QSize(306, 150));
-      EXPECT_EQ(a->windowFlags() & kButtons, Qt::WindowCloseButtonHint) << "only a close button";
-      EXPECT_EQ(controlsOf(a, scale),
-                "Canvas1 20,14 100x76 \nLabel1 122,14 184x18 Kestrune ADIF Utility wraps\n"
-                "Label2 122,60 184x30 Reads the contact log of a Kestrune device. wraps\n"
-                "Label3 122,91 184x18 Completes every record. wraps\nLabel4 122,112 184x18 Saves it "
-                "as an ADIF file. wraps\nVersionLabel 122,33 184x18 Version 1.0.0 wraps");
-    }
-    QTest::mousePress(a, Qt::LeftButton, {}, QPoint(200, 140));
+    QWidget* const target = n == 1 ? a.data() : n == 2 ? a->Label2() : a->Canvas1();
+    SCOPED_TRACE("clicked on " + target->objectName().toStdString());
+    QTest::mousePress(target, Qt::LeftButton, {}, QPoint(2, 2));
     EXPECT_TRUE(a->isVisible()) << "pressed";
-    QTest::mouseRelease(a, Qt::LeftButton, {}, QPoint(200, 140));
+    QTest::mouseRelease(target, Qt::LeftButton, {}, QPoint(2, 2));
     EXPECT_TRUE(!a || !a->isVisible()) << "released";
     last = a;
   }
@@ -234,7 +297,7 @@ TEST_F(Shell, portFileNameAndCallSignComeBackInTheNextRuns) {
     EXPECT_EQ(Contents(prefsPath()), "Port\n1\nPortName\nttyA\nFileName\nf  d-Łódź.ADI\nCallsign\n  K1ÄBC \n");
     QELTEasyPrefs::ResetForTesting();  // as a new process starts
     openWindow();
-    EXPECT_EQ(look(), "ttyA* ttyB | open 0 | W | kept 0 ttyA");
+    EXPECT_EQ(look(), (Look{.rows = "ttyA* ttyB", .open = 0, .status = "W", .port = 0, .portName = "ttyA"}));
     EXPECT_EQ(window->m_Filename, "f  d-Łódź.ADI");
     EXPECT_EQ(window->CallsignText()->text(), "  K1ÄBC ");
   }
@@ -263,28 +326,29 @@ TEST_F(Shell, startUpReadsThreeKeysAndReopensThePortAndClosingWritesFour) {
   const QByteArray odd = QByteArray("Nul\0key\n\xff\xfe\nHuge\n", 16) + QByteArray(10 << 20, 'x') + "\n";
   const struct {
     const char* what;
-    QString ports, look, closing;
+    QString ports;
+    Look look;
+    QString closing;
     QByteArray prefs, written;
     bool unreadable = false;
   } cases[] = {
-      {"an unreadable file", "ttyA",
-       "ttyA | open -1 |  | kept -1  | " + cannot.arg("read", "Permission denied"),
+      {"an unreadable file", "ttyA", {.rows = "ttyA", .messages = cannot.arg("read", "Permission denied")},
        cannot.arg("write", "Permission denied"), "Callsign\nOLD1\n", "Callsign\nOLD1\n", true},
       {"of the ports bearing the name, ignoring case, the last opens", "ttyA ttyDUP ttyDUP",
-       "ttyA ttyDUP ttyDUP* | open 2 | W | kept 2 TTYdup", "", "PortName\nTTYdup\n",
-       "PortName\nTTYdup\nPort\n2\nFileName\n\nCallsign\n\n"},
-      {"no ports", "", " | open -1 |  | kept -1 ttyB | 1 beeps | System has no serial ports!  No way to "
-       "communicate with QZT605!", "", "PortName\nttyB\n",
+       {.rows = "ttyA ttyDUP ttyDUP*", .open = 2, .status = "W", .port = 2, .portName = "TTYdup"}, "",
+       "PortName\nTTYdup\n", "PortName\nTTYdup\nPort\n2\nFileName\n\nCallsign\n\n"},
+      {"no ports", "", {.portName = "ttyB", .beeps = 1,
+       .messages = "System has no serial ports!  No way to communicate with QZT605!"}, "", "PortName\nttyB\n",
        "PortName\nttyB\nPort\n-1\nFileName\n\nCallsign\n\n"},
-      {"the remembered port fails to open", "ttyA ttyGONE",
-       "ttyA ttyGONE* | open -1 |  | kept 1 ttyGONE | 1 beeps | Error opening serial port\n\n<why>", "",
+      {"the remembered port fails to open", "ttyA ttyGONE", {.rows = "ttyA ttyGONE*", .port = 1,
+       .portName = "ttyGONE", .beeps = 1, .messages = "Error opening serial port\n\n<why>"}, "",
        "PortName\nttyGONE\n", "PortName\nttyGONE\nPort\n1\nFileName\n\nCallsign\n\n"},
       // Bytes that are no text and a huge line come back; LF, CR LF and CR end lines, CR then CR LF
       // is an empty line, an odd last line has an empty value; keys ignore case, the first duplicate
       // wins, values stay untrimmed, stored keys keep their text and place, and new keys go last.
-      {"a file as others may write it", "ttyA", "ttyA | open -1 |  | kept -1 ", "",
-       odd + "callsign\r\n k1abc \r\nFileName\rlog.ADI\r\r\nx\nCallsign\nB\nPortName",
-       odd + "callsign\n K1ABC \nFileName\nlog.ADI\n\nx\nCallsign\nB\nPortName\n\nPort\n-1\n"},
+      {"a file as others may write it", "ttyA", {.rows = "ttyA"}, "",
+       odd + "callsign\r\n k1abc \r\nFileName\r log.ADI \r\r\nx\nCallsign\nB\nPortName",
+       odd + "callsign\n K1ABC \nFileName\n log.ADI \n\nx\nCallsign\nB\nPortName\n\nPort\n-1\n"},
   };
   ASSERT_TRUE(QFile::setPermissions(configDir(), QFile::Permissions(0x7755)));  // rwxr-xr-x
   for (size_t i = 0; i < std::size(cases); ++i) {
@@ -303,7 +367,9 @@ TEST_F(Shell, startUpReadsThreeKeysAndReopensThePortAndClosingWritesFour) {
       std::optional<testsupport::AsOrdinaryUser> user;
       ASSERT_TRUE(!c.unreadable || user.emplace().ok());
       openWindow();
-      EXPECT_EQ(look().replace(folder, "$XDG"), c.look);
+      Look seen = look();
+      seen.messages.replace(folder, "$XDG");
+      EXPECT_EQ(seen, c.look);
       EXPECT_EQ(window->CallsignText()->text(), window->m_CallText);
       EXPECT_TRUE(window->close());
     }
@@ -340,14 +406,15 @@ TEST_F(Shell, exceptionLeavingAHandlerIsShownAndTheProgramGoesOn) {
 }
 
 // The bar's middle row from left to right, as runs of its named colours: "border 1, fill 3, track 295, border 1".
-QString middleRow(QWidget* bar) {
-  const QImage image = bar->grab(QRect(0, 0, 300, 17)).toImage();
+QString middleRow(app::MyProgressBar* bar) {
+  const QImage image = bar->grab(QRect(QPoint(), bar->Rectangle1()->size())).toImage();
   const QMap<QRgb, QString> names{
       {qRgb(153, 153, 153), "border"}, {qRgb(230, 230, 230), "track"}, {qRgb(135, 206, 250), "fill"}};
   QStringList runs;
   for (int x = 0, from = 0; x < image.width(); ++x) {
-    const QRgb colour = image.pixel(x, 8) | 0xFF000000;
-    if (x + 1 < image.width() && (image.pixel(x + 1, 8) | 0xFF000000) == colour) continue;
+    const int y = image.height() / 2;
+    const QRgb colour = image.pixel(x, y) | 0xFF000000;
+    if (x + 1 < image.width() && (image.pixel(x + 1, y) | 0xFF000000) == colour) continue;
     runs << names.value(colour, QString::number(colour, 16)) + " " + QString::number(x - from + 1);
     from = x + 1;
   }
@@ -376,6 +443,16 @@ TEST(ProgressBar, fillsValueOverMaximumOfItsCanvasRoundedOverTheTrack) {
     const QString track = c.fill < 298 ? "track " + QString::number(298 - c.fill) + ", " : "";
     EXPECT_EQ(middleRow(&bar), "border 1, " + fill + track + "border 1");
   }
+}
+
+// At twice the design's size the border, the canvas and the fill grow together.
+TEST(ProgressBar, growsWithTheDesignScaleBorderCanvasAndFillTogether) {
+  app::MyProgressBar bar;
+  bar.resize(604, 34);
+  bar.setDesignScale(2.0);
+  bar.Value = 1;
+  bar.Maximum = 2;
+  EXPECT_EQ(middleRow(&bar), "border 2, fill 298, track 298, border 2");
 }
 
 }  // namespace
