@@ -70,6 +70,14 @@ class Shell : public testsupport::AppFixture {
             std::exchange(messages, {}).join(" / ").replace(QRegularExpression("\n\n.*"), "\n\n<why>")};
   }
 
+  // Start-up on a system with no serial ports, which says so in a box.
+  void openWithNoPorts() {
+    messageBoxesExpected = true;
+    openWindow();
+    EXPECT_EQ(std::exchange(messages, {}), QStringList{"System has no serial ports!  No way to communicate with QZT605!"});
+    messageBoxesExpected = false;
+  }
+
   testsupport::PtyPair ptys[3];
 };
 
@@ -121,11 +129,12 @@ TEST_F(Shell, mainWindowIsBuiltAsDesigned) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
   }
   EXPECT_EQ(visited.join(' '), "StatusField PushButton1 PushButton2 Trace CallsignText StatusField");
+  messageBoxesExpected = true;  // a window that never opened has no preferences file to store at close
 }
 
 TEST_F(Shell, openingPutsTheVersionInTheTitleAndClosingTheLastWindowQuits) {
   QGuiApplication::setQuitOnLastWindowClosed(false);
-  openWindow();
+  openWithNoPorts();
   EXPECT_EQ(window->windowTitle(), "Kestrune ADIF Utility v" ADIF_SHORT_VERSION);
   EXPECT_TRUE(QGuiApplication::quitOnLastWindowClosed());
 }
@@ -133,6 +142,7 @@ TEST_F(Shell, openingPutsTheVersionInTheTitleAndClosingTheLastWindowQuits) {
 // Each pick, among the ports listed then, that opens adds a waiting line below what is there; a failure names
 // the port now at the row's position, or the row when none is; picking while starting up does nothing.
 TEST_F(Shell, aPickedPortOpensOrTheFailureNamesIt) {
+  messageBoxesExpected = true;  // each one is checked below
   listPorts("ttyA ttyB");
   openWindow();
   QWheelEvent wheel({5, 5}, window->SerialPortMenu()->mapToGlobal(QPointF(5, 5)), {}, {0, -120}, Qt::NoButton,
@@ -170,7 +180,7 @@ TEST_F(Shell, aPickedPortOpensOrTheFailureNamesIt) {
 // Set from code, typed or pasted at the insertion point (-1: where it was), the call sign shows and is
 // kept in upper case, with the insertion point at its end.
 TEST_F(Shell, theCallSignIsKeptInUpperCaseHoweverItIsEntered) {
-  openWindow();
+  openWithNoPorts();
   QLineEdit* field = window->CallsignText();
   const struct {
     const char *start, *typed, *pasted, *shown;
@@ -196,7 +206,7 @@ TEST_F(Shell, theCallSignIsKeptInUpperCaseHoweverItIsEntered) {
 }
 
 TEST_F(Shell, theMenusOfferQuitWithItsShortcutAndAbout) {
-  openWindow();
+  openWithNoPorts();
   QStringList menus;  // each menu, then its items with their shortcuts
   for (QAction* menu : window->menuWidget()->actions()) {
     menus << menu->text();
@@ -209,7 +219,7 @@ TEST_F(Shell, theMenusOfferQuitWithItsShortcutAndAbout) {
 // application's short version, three texts of our own; each text shows whole; fixed size, only a close button.
 TEST_F(Shell, theAboutWindowShowsThePictureNameAndVersionEachTextWhole) {
   const auto restore = LargerFont();
-  openWindow();
+  openWithNoPorts();
   app::SetPictureResourceForTesting("");
   window->menuWidget()->findChild<QAction*>("AboutMenu")->trigger();
   app::AboutWindow* a = app::AboutWindow::Instance();
@@ -243,7 +253,7 @@ TEST_F(Shell, theAboutWindowShowsThePictureNameAndVersionEachTextWhole) {
 // when pressed, over a text or the picture too; a missing picture is tried again with the next window,
 // once found it is kept.
 TEST_F(Shell, theAboutItemShowsOneAboutWindowThatAClickCloses) {
-  openWindow();
+  openWithNoPorts();
   QAction* about = window->menuWidget()->findChild<QAction*>("AboutMenu");
   app::ResetPictureCacheForTesting();
   QPointer<app::AboutWindow> last;
@@ -269,7 +279,7 @@ TEST_F(Shell, theAboutItemShowsOneAboutWindowThatAClickCloses) {
 
 // Ctrl+Q, from any window, closes every window, the main window storing the preferences; nothing asks.
 TEST_F(Shell, ctrlQFromTheAboutWindowClosesEveryWindowAndStoresThePreferences) {
-  openWindow();
+  openWithNoPorts();
   window->menuWidget()->findChild<QAction*>("AboutMenu")->trigger();
   QPointer<app::AboutWindow> about = app::AboutWindow::Instance();
   about->activateWindow();
@@ -304,7 +314,7 @@ TEST_F(Shell, portFileNameAndCallSignComeBackInTheNextRuns) {
 }
 
 TEST_F(Shell, aCloseWhileStartingUpStoresNothing) {
-  openWindow();
+  openWithNoPorts();
   window->m_Startup = true;
   closeWindow();
   EXPECT_EQ(Contents(prefsPath()), "");
@@ -313,7 +323,7 @@ TEST_F(Shell, aCloseWhileStartingUpStoresNothing) {
 // The preferences folder, parents and all, deleted while the program runs is made again at close.
 TEST_F(Shell, aPreferencesFolderDeletedWhileRunningIsMadeAgainAtClose) {
   qputenv("XDG_CONFIG_HOME", QFile::encodeName(configDir() + "/a/b"));
-  openWindow();
+  openWithNoPorts();
   ASSERT_TRUE(QDir(configDir() + "/a").removeRecursively());
   closeWindow();
   EXPECT_EQ(Contents(configDir() + "/a/b/ZVKUtilPrefs"), "Port\n-1\nPortName\n\nFileName\n\nCallsign\n\n");
@@ -322,6 +332,7 @@ TEST_F(Shell, aPreferencesFolderDeletedWhileRunningIsMadeAgainAtClose) {
 // Each run has a preferences folder of its own; an unreadable file is opened and closed as "nobody", in a
 // folder made read-only. Given: ports, window, messages at close, file, file written.
 TEST_F(Shell, startUpReadsThreeKeysAndReopensThePortAndClosingWritesFour) {
+  messageBoxesExpected = true;  // each one is checked below
   const QString cannot = "Cannot %1 the preferences file \"$XDG/ZVKUtilPrefs\": %2";
   const QByteArray odd = QByteArray("Nul\0key\n\xff\xfe\nHuge\n", 16) + QByteArray(10 << 20, 'x') + "\n";
   const struct {
@@ -400,6 +411,7 @@ TEST_F(Shell, preferencesStoreStartsEmptyAndWritesLineBreaksAsSpaces) {
 }
 
 TEST_F(Shell, exceptionLeavingAHandlerIsShownAndTheProgramGoesOn) {
+  messageBoxesExpected = true;  // each one is checked below
   for (int i = 0; i < 2; ++i) QTimer::singleShot(0, [] { throw std::runtime_error("disk on fire"); });
   QCoreApplication::processEvents();
   EXPECT_EQ(messages, QStringList(2, "An unexpected error occurred: disk on fire"));  // the second still ran
