@@ -6,19 +6,20 @@
 
 namespace {
 
-enum class Ended { killed, finished, failed };
+enum class Ended { killed, finished, failed, untraceable };
 
 // Runs the rewriter under trace up to the stop it makes before the rewrite, then `steps` stops further (every
 // system call stops the tracee as it enters and as it leaves), and kills it there unless it has ended.
 Ended RewriteKilledAfter(int steps, const QByteArray& value) {
   const pid_t pid = ::fork();
   if (pid == 0) {
-    if (::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) == 0)
-      ::execl(ADIF_PREFS_REWRITER, "prefs_rewriter", value.constData(), static_cast<char*>(nullptr));
+    if (::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0) ::_exit(126);
+    ::execl(ADIF_PREFS_REWRITER, "prefs_rewriter", value.constData(), static_cast<char*>(nullptr));
     ::_exit(127);
   }
   int status = 0;
   ::waitpid(pid, &status, 0);  // stopped at its start, unless it could not be traced or run
+  if (WIFEXITED(status) && WEXITSTATUS(status) == 126) return Ended::untraceable;
   if (!WIFSTOPPED(status)) return Ended::failed;
   ::ptrace(PTRACE_SETOPTIONS, pid, nullptr, PTRACE_O_EXITKILL);
   int signal = 0;  // passed on, but for the stop before the rewrite
@@ -48,7 +49,8 @@ TEST_F(PrefsRewrite, aKillAnywhereInTheRewriteLeavesTheOldFileOrTheNewOneWhole) 
     ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(before) == before.size());
     file.close();
     const Ended run = RewriteKilledAfter(steps, value);
-    ASSERT_NE(run, Ended::failed) << "the rewriter could not be traced, or failed";
+    if (run == Ended::untraceable) GTEST_SKIP() << "this system lets no process be traced (ptrace refused)";
+    ASSERT_NE(run, Ended::failed) << "the rewriter failed";
     const QByteArray found = Contents(prefsPath());
     ASSERT_TRUE(found == before || found == after)
         << (QFile::exists(prefsPath()) ? "left a file of " + std::to_string(found.size()) + " bytes, starting "
