@@ -48,6 +48,8 @@ class PtyPair {
     }
     return ::testing::AssertionSuccess();
   }
+  // The device's own end, for reading what the program sent it.
+  int deviceEnd() const { return master_; }
   // Closes the master end, as a pulled cable does.
   void closeMaster() {
     if (master_ >= 0) ::close(master_);
