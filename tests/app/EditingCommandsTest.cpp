@@ -144,4 +144,12 @@ TEST_F(EditingCommands, keysReachTheirHandlersOnceFromAnyControlAndTheSelectionS
   }
 }
 
+// Ctrl+V puts in the selection's place whatever the clipboard yields, also nothing.
+TEST_F(EditingCommands, ctrlVWithNoTextOnTheClipboardRemovesTheSelection) {
+  reset(kStatus, 8, {});
+  area()->setFocus();
+  QTest::keyClick(area(), Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(area()->toPlainText(), "for ADIF data...\nBeginning Export...\n");
+}
+
 }  // namespace

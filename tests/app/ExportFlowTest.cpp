@@ -261,4 +261,14 @@ TEST_F(ExportFlow, bytesBeyondAsciiShowOneCharacterEach) {
   });
 }
 
+// A cable pulled after an export has completed: the export is no longer the port's, and still saves whole.
+TEST_F(ExportFlow, aCompletedExportOutlivesItsPortAndIsStillSavedWhole) {
+  ASSERT_NO_FATAL_FAILURE(receive());
+  pty().closeMaster();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !window->Serial1()->isOpen(); }));
+  EXPECT_EQ(status(), kWaiting + "Beginning Export...\nExport Complete!Lost serial port ttyKQ0\n");
+  save(saved("kept.ADI"));
+  EXPECT_TRUE(BytesEq(Contents(saved("kept.ADI")), "Generated on 2017-02-01 at 08:05:09\n" + kCompleted));
+}
+
 }  // namespace

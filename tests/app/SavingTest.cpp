@@ -2,6 +2,7 @@
 // and the call sign in the saved file.
 #include <ctime>
 
+#include "support/AdifFields.h"
 #include "support/AppFixture.h"
 
 namespace {
@@ -34,30 +35,12 @@ QString LocalTime(std::time_t t, const char* format) {
   return QString::fromLatin1(text, qsizetype(std::strftime(text, sizeof text, format, &local)));
 }
 
-// The fields of a saved file as a reader takes them, each length a count of bytes: (name, data) after the header
-// line and the free text before the first "<". Fails where a field is followed by neither a tag nor a line break.
-QList<std::pair<QByteArray, QByteArray>> Fields(const QByteArray& file) {
-  QList<std::pair<QByteArray, QByteArray>> fields;
-  for (qsizetype at = file.indexOf('<', file.indexOf('\n')); at >= 0 && at < file.size(); ++at) {
-    if (file[at] == '\r' || file[at] == '\n') continue;
-    const qsizetype close = file.indexOf('>', at);
-    if (file[at] != '<' || close < 0) {
-      ADD_FAILURE() << "no field at byte " << at << ", after " << testing::PrintToString(file.first(at).right(40));
-      break;
-    }
-    const QByteArrayList tag = file.mid(at + 1, close - at - 1).split(':');  // name, length
-    fields.append({tag[0], file.mid(close + 1, tag.value(1).toLongLong())});
-    at = close + tag.value(1).toLongLong();
-  }
-  return fields;
-}
-
 class Saving : public testsupport::AppFixture {
  protected:
   // A whole export arrives, ready to be saved.
   void receive() {
     send(Framed(makeExport(3)));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window->PushButton1()->isEnabled(); })) << "Save to File enabled";
+    ASSERT_TRUE(awaitFinished());
   }
   QTemporaryDir out;
   const QString path = QDir(out.path()).filePath("log.adi");
@@ -143,8 +126,10 @@ TEST_F(Saving, aCallSignBeyondAsciiIsSavedInUtf8WithItsLengthInBytes) {
   ASSERT_NO_FATAL_FAILURE(receive());
   save(path);
   QByteArrayList calls;
-  for (const auto& [name, data] : Fields(Contents(path)))
+  for (const auto& [name, data] : testsupport::ReadFields(Contents(path))) {
+    EXPECT_NE(name, "unread") << "a field whose length is off, before " << testing::PrintToString(data.left(40));
     if (name == "STATION_CALLSIGN") calls << data;
+  }
   EXPECT_EQ(calls, QByteArrayList(3, "SM5\u00D8\u00C9/\u0416"));
 }
 

@@ -2,9 +2,8 @@
 
 #include <utility>
 
-#include <QList>
-
 #include "capture/Completion.h"
+#include "support/AdifFields.h"
 #include "support/QtPrinters.h"
 
 using capture::DeriveRstSent;
@@ -22,26 +21,7 @@ QByteArray Completed(QByteArray data, QByteArrayView call = " \tN0CALL\r\n") {
 const QByteArray kEmptyFields = "<RST_RCVD:0><RST_SENT:0><BAND:0>";
 const QByteArray kStation = "<STATION_CALLSIGN:6>N0CALL<EOR>";
 
-using Field = std::pair<QByteArray, QByteArray>;
-
-// The records after the header read back as a reader of the saved file does: "<NAME:length>data" fields with
-// the length counting bytes, and bare markers such as "<EOR>", with line breaks between them. What cannot be
-// read ends the list as "unread".
-QList<Field> ReadBack(QByteArrayView text) {
-  QList<Field> fields;
-  for (text = text.sliced(text.indexOf("<EOH>") + 5).trimmed(); text.startsWith('<'); text = text.trimmed()) {
-    const qsizetype gt = text.indexOf('>');
-    const QByteArrayView tag = gt < 0 ? QByteArrayView() : text.sliced(1, gt - 1);
-    const qsizetype colon = tag.contains(':') ? tag.indexOf(':') : tag.size();
-    bool ok = gt > 0;
-    const qsizetype length = colon < tag.size() ? tag.sliced(colon + 1).toLongLong(&ok) : 0;
-    if (!ok || length < 0 || length > text.size() - gt - 1) break;
-    fields.append({tag.first(colon).toByteArray(), text.sliced(gt + 1, length).toByteArray()});
-    text = text.sliced(gt + 1 + length);
-  }
-  if (!text.isEmpty()) fields.append({"unread", text.toByteArray()});
-  return fields;
-}
+using testsupport::ReadFields;
 
 }  // namespace
 
@@ -123,8 +103,8 @@ TEST(CompletionTest, aCallSignBeyondAsciiGoesInAsUtf8WithItsLengthInBytes) {
   for (const auto& [typed, call] : calls) {
     SCOPED_TRACE(typed.toStdString());
     const QByteArray completed = Completed("Log<EOH>\r\n<FREQ:6>14.074<RST_RCVD:7>599/579<EOR>\r\n", typed);
-    const QList<Field> expected = {{"FREQ", "14.074"},       {"BAND", "20M"},   {"RST_RCVD", "599"},
+    const QList<testsupport::AdifField> expected = {{"FREQ", "14.074"},       {"BAND", "20M"},   {"RST_RCVD", "599"},
                                    {"RST_SENT", "579"}, {"STATION_CALLSIGN", call}, {"EOR", ""}};
-    EXPECT_EQ(ReadBack(completed), expected);
+    EXPECT_EQ(ReadFields(completed), expected);
   }
 }
